@@ -1,0 +1,44 @@
+#pragma once
+// The agenda file: "VER:2.1" header and tagged lines per contact, CR LF,
+// Windows-1252. The earlier headerless format (no AVS: line) is still read.
+#include <string>
+
+#include "core/pibe.h"
+
+namespace bindelora {
+
+enum class EstadoLectura {
+    NoExiste,     // no file: the address book is left untouched
+    SinRegistros, // empty file or no record: the address book is emptied
+    Completa,     // every record read
+    Incompleta,   // stopped at an unreadable record; the records before it were kept
+    Fallo         // the file could not be opened or read at all
+};
+
+struct ResultadoLectura {
+    EstadoLectura estado = EstadoLectura::NoExiste;
+    bool formatoAntiguo = false;
+    std::string error;  // Spanish, for Fallo
+    // True when records were read (the Part's boolean result).
+    bool Exito() const { return estado == EstadoLectura::Completa; }
+};
+
+// Reads the agenda file into lista, replacing its contents unless the file
+// does not exist or cannot be opened.
+ResultadoLectura LeerAgenda(const std::string& ruta, ListaPibes& lista);
+
+// The same from bytes already in memory.
+ResultadoLectura LeerAgendaDeTexto(std::string_view datos, ListaPibes& lista);
+
+// The whole file in the current format.
+std::string SerializarAgenda(const ListaPibes& lista);
+
+// Writes the agenda file safely (see EscribirArchivoSeguro).
+bool GuardarAgenda(const std::string& ruta, const ListaPibes& lista, std::string& error);
+
+// "CUM:" text of a date value and its reverse (accepts '.' or ',' as
+// decimal separator; empty or non-numeric text fails).
+std::string FormatearCumple(double valor);
+bool LeerCumple(std::string_view texto, double& valor);
+
+}  // namespace bindelora

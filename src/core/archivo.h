@@ -1,0 +1,23 @@
+#pragma once
+// Whole-file reads and safe writes for the two data files.
+#include <string>
+
+namespace bindelora {
+
+// The data file beside the executable: a name ending in a dot and three
+// characters has them replaced by ext ("prog.exe" -> "prog.dat"); any other
+// name gets "." + ext appended ("bindelora" -> "bindelora.dat").
+std::string NombreArchivoDatos(const std::string& rutaEjecutable, const std::string& ext);
+
+bool ExisteArchivo(const std::string& ruta);
+
+// Writes to a temporary file in the same folder, flushes it to disk and
+// renames it over ruta, so a failed save leaves the old file whole.
+// On failure returns false with a Spanish reason in error.
+bool EscribirArchivoSeguro(const std::string& ruta, const std::string& datos, std::string& error);
+
+// Copies ruta to the first free name among ruta + ".bak", ruta + ".bak.1",
+// ... (an earlier backup is never replaced). Returns the name used.
+bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& error);
+
+}  // namespace bindelora

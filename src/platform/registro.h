@@ -1,0 +1,75 @@
+#pragma once
+// The settings store: one key of values, each a string or a 32-bit integer,
+// as the Windows registry keeps them. The real store is a REGEDIT4 text file.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <variant>
+
+namespace bindelora {
+
+enum class LecturaRegistro { Ok, Falta, OtroTipo };
+
+class Registro {
+public:
+    virtual ~Registro() = default;
+    // Opens the key; with crear, creates it when missing. False when the key
+    // is missing (and not created) or the store cannot be used (see Error()).
+    virtual bool AbrirClave(bool crear) = 0;
+    virtual LecturaRegistro LeerCadena(const std::string& nombre, std::string& valor) = 0;
+    virtual LecturaRegistro LeerEntero(const std::string& nombre, std::uint32_t& valor) = 0;
+    // Each write reaches the store at once. False with Error() on failure.
+    virtual bool EscribirCadena(const std::string& nombre, const std::string& valor) = 0;
+    virtual bool EscribirEntero(const std::string& nombre, std::uint32_t valor) = 0;
+    // Why the last operation failed, in Spanish; empty when it did not.
+    virtual std::string Error() const = 0;
+
+    static Registro& instancia();
+    static void setInstancia(Registro* r);  // no ownership; nullptr: the file store
+};
+
+// A value of any type the store may hold; other types are kept as the raw
+// text after '=' so that they are written back unchanged.
+struct OtroValor { std::string crudo; };
+using ValorRegistro = std::variant<std::string, std::uint32_t, OtroValor>;
+
+// In memory, for tests.
+class RegistroMemoria : public Registro {
+public:
+    bool AbrirClave(bool crear) override;
+    LecturaRegistro LeerCadena(const std::string& nombre, std::string& valor) override;
+    LecturaRegistro LeerEntero(const std::string& nombre, std::uint32_t& valor) override;
+    bool EscribirCadena(const std::string& nombre, const std::string& valor) override;
+    bool EscribirEntero(const std::string& nombre, std::uint32_t valor) override;
+    std::string Error() const override { return fallar ? "Error simulado" : ""; }
+
+    bool existe = false;   // the key exists
+    bool fallar = false;   // every operation fails
+    std::map<std::string, ValorRegistro> valores;
+};
+
+// The REGEDIT4 file (Windows-1252): "REGEDIT4", a blank line, the key line
+// [HKEY_LOCAL_MACHINE\Software\Quenturo\Bindelora], then "Name"="text" and
+// "Name"=dword:0000000n lines. Other keys and lines are kept as they are.
+class RegistroArchivo : public Registro {
+public:
+    // Default path: $XDG_CONFIG_HOME/Quenturo/Bindelora.reg (~/.config when unset).
+    RegistroArchivo();
+    explicit RegistroArchivo(std::string ruta);
+    static std::string RutaPorDefecto();
+    const std::string& Ruta() const { return ruta_; }
+
+    bool AbrirClave(bool crear) override;
+    LecturaRegistro LeerCadena(const std::string& nombre, std::string& valor) override;
+    LecturaRegistro LeerEntero(const std::string& nombre, std::uint32_t& valor) override;
+    bool EscribirCadena(const std::string& nombre, const std::string& valor) override;
+    bool EscribirEntero(const std::string& nombre, std::uint32_t valor) override;
+    std::string Error() const override { return error_; }
+
+private:
+    std::string ruta_;
+    std::string error_;
+    // (further private members as the implementation needs)
+};
+
+}  // namespace bindelora

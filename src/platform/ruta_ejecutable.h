@@ -1,0 +1,28 @@
+#pragma once
+// The full path of the running program, which places the data files.
+#include <string>
+
+namespace bindelora {
+
+class RutaEjecutable {
+public:
+    virtual ~RutaEjecutable() = default;
+    virtual std::string Ruta() const = 0;  // UTF-8 file system path
+
+    static RutaEjecutable& instancia();
+    static void setInstancia(RutaEjecutable* r);  // no ownership; nullptr: the real one
+};
+
+class RutaEjecutableQt : public RutaEjecutable {
+public:
+    std::string Ruta() const override;
+};
+
+class RutaEjecutableFija : public RutaEjecutable {
+public:
+    explicit RutaEjecutableFija(std::string r) : ruta(std::move(r)) {}
+    std::string Ruta() const override { return ruta; }
+    std::string ruta;
+};
+
+}  // namespace bindelora
