@@ -41,7 +41,7 @@ int DiasHastaAvisal(int dia, int mes, const Fecha& hoy);
 // The rows of one entry (twelve for a monthly entry, months 1 to 12),
 // captions holding the days-until key. False when a dated entry is no real
 // day of a month; a monthly entry whose day lies outside 1..31 gets the key
-// "999", after every dated key.
+// "999", after every dated key. filas is replaced (left empty on failure).
 bool FilasDeAvisal(const TAvisal& a, const Fecha& hoy, std::vector<FilaAvisal>& filas);
 
 bool ExisteAvisal(const ListaAvisales& lista, int dia, int mes, std::string_view texto);
