@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace bindelora {
 
@@ -69,7 +70,19 @@ public:
 private:
     std::string ruta_;
     std::string error_;
-    // (further private members as the implementation needs)
+    // The file as last read or written, one entry per logical line without
+    // its line end (a value continued by a trailing backslash keeps its inner
+    // CR LF).
+    std::vector<std::string> lineas_;
+    bool cargado_ = false;
+
+    bool Cargar();
+    bool Guardar();
+    bool Escribir(const std::string& nombre, const std::string& valorTexto);
+    LecturaRegistro Leer(const std::string& nombre, ValorRegistro& valor);
+    long BuscarValor(const std::string& nombre) const;  // -1 when absent
+    long InicioClave() const;                           // -1 when absent
+    void CrearClave();
 };
 
 }  // namespace bindelora

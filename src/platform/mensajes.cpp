@@ -1,0 +1,105 @@
+#include "platform/mensajes.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace bindelora {
+
+namespace {
+
+Mensajes* g_mensajes = nullptr;
+
+QMessageBox::Icon IconoQt(IconoMensaje icono)
+{
+    switch (icono) {
+    case IconoMensaje::Aviso: return QMessageBox::Warning;
+    case IconoMensaje::Error: return QMessageBox::Critical;
+    case IconoMensaje::Pregunta: return QMessageBox::Question;
+    case IconoMensaje::Informacion: return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+Mensajes& Mensajes::instancia()
+{
+    if (g_mensajes)
+        return *g_mensajes;
+    static MensajesQt reales;
+    return reales;
+}
+
+void Mensajes::setInstancia(Mensajes* m)
+{
+    g_mensajes = m;
+}
+
+RespuestaMensaje MensajesQt::Mostrar(QWidget* dueno, const QString& texto, const QString& titulo,
+                                     IconoMensaje icono, BotonesMensaje botones)
+{
+    QMessageBox caja(IconoQt(icono), titulo, texto, QMessageBox::NoButton, dueno);
+
+    // Standard buttons keep their roles (Enter, Escape, platform order) while
+    // the Spanish text replaces whatever translation Qt would pick.
+    auto anadir = [&caja](QMessageBox::StandardButton b, const char* textoBoton) {
+        QPushButton* boton = caja.addButton(b);
+        boton->setText(QString::fromUtf8(textoBoton));
+        return boton;
+    };
+
+    QAbstractButton* si = nullptr;
+    switch (botones) {
+    case BotonesMensaje::Aceptar: {
+        QPushButton* aceptar = anadir(QMessageBox::Ok, "Aceptar");
+        caja.setDefaultButton(aceptar);
+        caja.setEscapeButton(aceptar);
+        si = aceptar;
+        break;
+    }
+    case BotonesMensaje::AceptarCancelar: {
+        QPushButton* aceptar = anadir(QMessageBox::Ok, "Aceptar");
+        QPushButton* cancelar = anadir(QMessageBox::Cancel, "Cancelar");
+        caja.setDefaultButton(aceptar);
+        caja.setEscapeButton(cancelar);
+        si = aceptar;
+        break;
+    }
+    case BotonesMensaje::SiNo: {
+        QPushButton* boton = anadir(QMessageBox::Yes, "Sí");
+        QPushButton* no = anadir(QMessageBox::No, "No");
+        caja.setDefaultButton(boton);
+        caja.setEscapeButton(no);
+        si = boton;
+        break;
+    }
+    }
+
+    caja.exec();
+    // Anything but the affirmative button, including a box closed some other
+    // way, is the negative answer (the only answer for the single button).
+    const bool afirmativa = caja.clickedButton() == si || botones == BotonesMensaje::Aceptar;
+    switch (botones) {
+    case BotonesMensaje::Aceptar:
+    case BotonesMensaje::AceptarCancelar:
+        return afirmativa ? RespuestaMensaje::Aceptar : RespuestaMensaje::Cancelar;
+    case BotonesMensaje::SiNo:
+        return afirmativa ? RespuestaMensaje::Si : RespuestaMensaje::No;
+    }
+    return RespuestaMensaje::Cancelar;
+}
+
+RespuestaMensaje MensajesFalsos::Mostrar(QWidget*, const QString& texto, const QString& titulo,
+                                         IconoMensaje icono, BotonesMensaje botones)
+{
+    cajas.push_back(Caja{texto, titulo, icono, botones});
+    if (!respuestas.empty()) {
+        const RespuestaMensaje r = respuestas.front();
+        respuestas.pop_front();
+        return r;
+    }
+    return botones == BotonesMensaje::SiNo ? RespuestaMensaje::Si : RespuestaMensaje::Aceptar;
+}
+
+}  // namespace bindelora

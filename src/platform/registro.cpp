@@ -1,0 +1,737 @@
+#include "platform/registro.h"
+
+#include <QString>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace bindelora {
+
+namespace {
+
+Registro* g_registro = nullptr;
+
+constexpr std::string_view kClave = "HKEY_LOCAL_MACHINE\\Software\\Quenturo\\Bindelora";
+constexpr std::string_view kCabecera = "REGEDIT4";
+// Files written by newer regedit versions carry this header instead.
+constexpr std::string_view kCabeceraNueva = "Windows Registry Editor Version 5.00";
+// A settings file this big is not one of ours; refuse rather than load it.
+constexpr off_t kTamanoMaximo = 64 * 1024 * 1024;
+
+// ---------------------------------------------------------------- text
+
+// Windows compares value names ignoring case, including the accented
+// capitals of its code page.
+unsigned char Minuscula(unsigned char c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return static_cast<unsigned char>(c + 32);
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7)
+        return static_cast<unsigned char>(c + 32);
+    if (c == 0x8A || c == 0x8C || c == 0x8E)  // Š Œ Ž
+        return static_cast<unsigned char>(c + 16);
+    if (c == 0x9F)  // Ÿ
+        return 0xFF;
+    return c;
+}
+
+bool IgualesSinCaso(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Minuscula(static_cast<unsigned char>(a[i])) != Minuscula(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+bool EsBlanco(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view SinBlancosIzquierda(std::string_view s)
+{
+    while (!s.empty() && EsBlanco(s.front()))
+        s.remove_prefix(1);
+    return s;
+}
+
+std::string_view Recortar(std::string_view s)
+{
+    s = SinBlancosIzquierda(s);
+    while (!s.empty() && EsBlanco(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool EsCabecera(std::string_view linea)
+{
+    const std::string_view s = Recortar(linea);
+    return IgualesSinCaso(s, kCabecera) || IgualesSinCaso(s, kCabeceraNueva);
+}
+
+// Any line opening with '[' starts a key section, ours or not.
+bool EsSeccion(std::string_view linea)
+{
+    const std::string_view s = SinBlancosIzquierda(linea);
+    return !s.empty() && s.front() == '[';
+}
+
+bool EsNuestraClave(std::string_view linea)
+{
+    const std::string_view s = Recortar(linea);
+    return s.size() >= 2 && s.front() == '[' && s.back() == ']' &&
+           IgualesSinCaso(s.substr(1, s.size() - 2), kClave);
+}
+
+// Reads a quoted text that opens at s[0]; returns the characters used, or
+// npos when the closing quote is missing. Only \\ and \" are escapes: any
+// other backslash is taken literally, as regedit does.
+size_t LeerEntrecomillado(std::string_view s, std::string& salida)
+{
+    salida.clear();
+    for (size_t i = 1; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '\\' && i + 1 < s.size() && (s[i + 1] == '\\' || s[i + 1] == '"')) {
+            salida += s[++i];
+        } else if (c == '"') {
+            return i + 1;
+        } else {
+            salida += c;
+        }
+    }
+    return std::string_view::npos;
+}
+
+std::string Entrecomillar(std::string_view s)
+{
+    std::string r;
+    r.reserve(s.size() + 2);
+    r += '"';
+    for (const char c : s) {
+        if (c == '\\' || c == '"')
+            r += '\\';
+        r += c;
+    }
+    r += '"';
+    return r;
+}
+
+// Splits a value line `"Name"=data` (or `@=data`, the unnamed value) into
+// its name and the raw data. False for any other line.
+bool SepararValor(std::string_view linea, std::string& nombre, std::string_view& datos)
+{
+    std::string_view s = SinBlancosIzquierda(linea);
+    if (s.empty())
+        return false;
+    size_t i = 0;
+    if (s.front() == '@') {
+        nombre.clear();
+        i = 1;
+    } else if (s.front() == '"') {
+        i = LeerEntrecomillado(s, nombre);
+        if (i == std::string_view::npos)
+            return false;
+    } else {
+        return false;
+    }
+    while (i < s.size() && EsBlanco(s[i]))
+        ++i;
+    if (i >= s.size() || s[i] != '=')
+        return false;
+    datos = SinBlancosIzquierda(s.substr(i + 1));
+    return true;
+}
+
+bool EsHex(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+ValorRegistro InterpretarValor(std::string_view datos)
+{
+    if (!datos.empty() && datos.front() == '"') {
+        std::string texto;
+        const size_t usados = LeerEntrecomillado(datos, texto);
+        if (usados != std::string_view::npos && Recortar(datos.substr(usados)).empty())
+            return texto;
+    } else if (datos.size() > 6 && IgualesSinCaso(datos.substr(0, 6), "dword:")) {
+        const std::string_view hex = Recortar(datos.substr(6));
+        bool valido = !hex.empty() && hex.size() <= 8;
+        for (const char c : hex)
+            valido = valido && EsHex(c);
+        std::uint32_t n = 0;
+        if (valido && std::from_chars(hex.data(), hex.data() + hex.size(), n, 16).ec == std::errc())
+            return n;
+    }
+    // Binary, expandable, multi-string, deletions and anything malformed:
+    // kept verbatim so that it is written back untouched.
+    return OtroValor{std::string(datos)};
+}
+
+bool ContinuaEnSiguiente(std::string_view fisica)
+{
+    const std::string_view s = Recortar(fisica);
+    return !s.empty() && s.back() == '\\';
+}
+
+// A non-string value whose last line ends in a backslash swallows the line
+// after it when read back.
+bool DejaAbierta(std::string_view linea)
+{
+    std::string nombre;
+    std::string_view datos;
+    return SepararValor(linea, nombre, datos) && !datos.empty() && datos.front() != '"' &&
+           ContinuaEnSiguiente(linea);
+}
+
+// Lines of the file, LF or CR LF. regedit splits long hex data over lines
+// ending in a backslash; such a value is kept as one entry so that it can be
+// replaced or preserved whole.
+std::vector<std::string> DividirLineas(const std::string& datos)
+{
+    std::vector<std::string> fisicas;
+    size_t inicio = 0;
+    while (inicio < datos.size()) {
+        size_t fin = datos.find('\n', inicio);
+        if (fin == std::string::npos)
+            fin = datos.size();
+        size_t largo = fin - inicio;
+        if (largo > 0 && datos[inicio + largo - 1] == '\r')
+            --largo;
+        fisicas.emplace_back(datos, inicio, largo);
+        inicio = fin + 1;
+    }
+
+    std::vector<std::string> logicas;
+    logicas.reserve(fisicas.size());
+    for (size_t i = 0; i < fisicas.size(); ++i) {
+        std::string linea = std::move(fisicas[i]);
+        // A quoted string never continues: one ending in "\\" is complete.
+        if (DejaAbierta(linea)) {
+            bool sigue = true;
+            while (sigue && i + 1 < fisicas.size()) {
+                sigue = ContinuaEnSiguiente(fisicas[i + 1]);
+                linea += "\r\n";
+                linea += fisicas[++i];
+            }
+        }
+        logicas.push_back(std::move(linea));
+    }
+    return logicas;
+}
+
+// ---------------------------------------------------------------- messages
+
+// The rest of the program keeps its text in Windows-1252; paths come from
+// the file system in UTF-8.
+std::string Utf8ACp1252Local(const std::string& s)
+{
+    static constexpr char16_t kAltos[32] = {
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+        0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    const QString u = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+    std::string r;
+    r.reserve(static_cast<size_t>(u.size()));
+    for (const QChar q : u) {
+        const char16_t c = q.unicode();
+        char byte = '?';
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            byte = static_cast<char>(c);
+        } else {
+            for (int i = 0; i < 32; ++i)
+                if (kAltos[i] == c)
+                    byte = static_cast<char>(0x80 + i);
+        }
+        r += byte;
+    }
+    return r;
+}
+
+std::string Motivo(int e)
+{
+    switch (e) {
+    case EACCES:
+    case EPERM: return "permiso denegado";
+    case ENOENT: return "no existe la carpeta";
+    case ENOTDIR: return "una parte de la ruta no es una carpeta";
+    case EISDIR: return "es una carpeta";
+    case ENOSPC: return "no queda espacio en el disco";
+    case EDQUOT: return "se ha superado la cuota de disco";
+    case EROFS: return "el disco es de solo lectura";
+    case ENAMETOOLONG: return "la ruta es demasiado larga";
+    case ELOOP: return "demasiados enlaces simb\xF3licos";
+    case EIO: return "error de entrada o salida";
+    case EFBIG: return "el archivo es demasiado grande";
+    default: return "error del sistema " + std::to_string(e);
+    }
+}
+
+std::string ErrorLectura(const std::string& ruta, const std::string& motivo)
+{
+    return "No se pudo leer la configuraci\xF3n de " + Utf8ACp1252Local(ruta) + ": " + motivo;
+}
+
+std::string ErrorEscritura(const std::string& ruta, const std::string& motivo)
+{
+    return "No se pudo guardar la configuraci\xF3n en " + Utf8ACp1252Local(ruta) + ": " + motivo;
+}
+
+// ---------------------------------------------------------------- files
+
+bool EscribirTodo(int fd, const std::string& datos)
+{
+    size_t hecho = 0;
+    while (hecho < datos.size()) {
+        const ssize_t n = ::write(fd, datos.data() + hecho, datos.size() - hecho);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        hecho += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Temporary file beside the target, flushed, then renamed over it: a crash
+// or a full disk leaves either the old file or the new one, never half.
+bool EscribirAtomico(const std::string& ruta, const std::string& datos, std::string& motivo)
+{
+    namespace fs = std::filesystem;
+    const fs::path carpeta = fs::path(ruta).parent_path();
+    if (!carpeta.empty()) {
+        std::error_code ec;
+        fs::create_directories(carpeta, ec);
+        if (ec) {
+            motivo = Motivo(ec.value());
+            return false;
+        }
+    }
+
+    static unsigned contador = 0;
+    std::string temporal;
+    int fd = -1;
+    for (int intento = 0; intento < 100 && fd < 0; ++intento) {
+        temporal = ruta + "." + std::to_string(::getpid()) + "." + std::to_string(++contador) + ".tmp";
+        fd = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        motivo = Motivo(errno);
+        return false;
+    }
+
+    // Someone may have narrowed the file's permissions; keep them.
+    struct stat previo {};
+    if (::stat(ruta.c_str(), &previo) == 0)
+        ::fchmod(fd, previo.st_mode & 07777);
+
+    bool ok = EscribirTodo(fd, datos) && ::fsync(fd) == 0;
+    int fallo = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        fallo = errno;
+    }
+    if (ok && ::rename(temporal.c_str(), ruta.c_str()) != 0) {
+        ok = false;
+        fallo = errno;
+    }
+    if (!ok) {
+        ::unlink(temporal.c_str());
+        motivo = Motivo(fallo);
+        return false;
+    }
+
+    // Makes the rename itself durable; failing here loses nothing written.
+    const int dir = ::open(carpeta.empty() ? "." : carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+enum class ResultadoLeer { Ok, NoExiste, Error };
+
+ResultadoLeer LeerArchivo(const std::string& ruta, std::string& datos, std::string& motivo)
+{
+    datos.clear();
+    // O_NONBLOCK: a FIFO in place of the file must not hang the program.
+    const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        // ENOTDIR: a file stands where a folder of the path should; then
+        // ours cannot exist either, and saving will report the real problem.
+        if (errno == ENOENT || errno == ENOTDIR)
+            return ResultadoLeer::NoExiste;
+        motivo = Motivo(errno);
+        return ResultadoLeer::Error;
+    }
+    struct stat info {};
+    ResultadoLeer r = ResultadoLeer::Ok;
+    if (::fstat(fd, &info) != 0) {
+        motivo = Motivo(errno);
+        r = ResultadoLeer::Error;
+    } else if (S_ISDIR(info.st_mode)) {
+        motivo = Motivo(EISDIR);
+        r = ResultadoLeer::Error;
+    } else if (!S_ISREG(info.st_mode)) {
+        motivo = "no es un archivo normal";
+        r = ResultadoLeer::Error;
+    } else if (info.st_size > kTamanoMaximo) {
+        motivo = Motivo(EFBIG);
+        r = ResultadoLeer::Error;
+    } else {
+        char bloque[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, bloque, sizeof bloque);
+            if (n == 0)
+                break;
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                motivo = Motivo(errno);
+                r = ResultadoLeer::Error;
+                break;
+            }
+            datos.append(bloque, static_cast<size_t>(n));
+            if (datos.size() > static_cast<size_t>(kTamanoMaximo)) {
+                motivo = Motivo(EFBIG);
+                r = ResultadoLeer::Error;
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    if (r != ResultadoLeer::Ok)
+        datos.clear();
+    return r;
+}
+
+std::string Carpeta(const char* variable)
+{
+    const char* v = std::getenv(variable);
+    return v ? std::string(v) : std::string();
+}
+
+std::string SinBarraFinal(std::string s)
+{
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+// ---------------------------------------------------------------- memory
+
+std::map<std::string, ValorRegistro>::iterator BuscarEnMapa(std::map<std::string, ValorRegistro>& m,
+                                                             const std::string& nombre)
+{
+    auto it = m.find(nombre);
+    if (it != m.end())
+        return it;
+    for (it = m.begin(); it != m.end(); ++it)
+        if (IgualesSinCaso(it->first, nombre))
+            return it;
+    return m.end();
+}
+
+}  // namespace
+
+// ==================================================================== Registro
+
+Registro& Registro::instancia()
+{
+    if (g_registro)
+        return *g_registro;
+    static RegistroArchivo archivo(RegistroArchivo::RutaPorDefecto());
+    return archivo;
+}
+
+void Registro::setInstancia(Registro* r)
+{
+    g_registro = r;
+}
+
+// ============================================================ RegistroMemoria
+
+bool RegistroMemoria::AbrirClave(bool crear)
+{
+    if (fallar)
+        return false;
+    if (crear)
+        existe = true;
+    return existe;
+}
+
+LecturaRegistro RegistroMemoria::LeerCadena(const std::string& nombre, std::string& valor)
+{
+    if (fallar)
+        return LecturaRegistro::Falta;
+    const auto it = BuscarEnMapa(valores, nombre);
+    if (it == valores.end())
+        return LecturaRegistro::Falta;
+    const auto* texto = std::get_if<std::string>(&it->second);
+    if (!texto)
+        return LecturaRegistro::OtroTipo;
+    valor = *texto;
+    return LecturaRegistro::Ok;
+}
+
+LecturaRegistro RegistroMemoria::LeerEntero(const std::string& nombre, std::uint32_t& valor)
+{
+    if (fallar)
+        return LecturaRegistro::Falta;
+    const auto it = BuscarEnMapa(valores, nombre);
+    if (it == valores.end())
+        return LecturaRegistro::Falta;
+    const auto* n = std::get_if<std::uint32_t>(&it->second);
+    if (!n)
+        return LecturaRegistro::OtroTipo;
+    valor = *n;
+    return LecturaRegistro::Ok;
+}
+
+bool RegistroMemoria::EscribirCadena(const std::string& nombre, const std::string& valor)
+{
+    if (fallar)
+        return false;
+    const auto it = BuscarEnMapa(valores, nombre);
+    (it == valores.end() ? valores[nombre] : it->second) = valor;
+    existe = true;
+    return true;
+}
+
+bool RegistroMemoria::EscribirEntero(const std::string& nombre, std::uint32_t valor)
+{
+    if (fallar)
+        return false;
+    const auto it = BuscarEnMapa(valores, nombre);
+    (it == valores.end() ? valores[nombre] : it->second) = valor;
+    existe = true;
+    return true;
+}
+
+// ============================================================ RegistroArchivo
+
+RegistroArchivo::RegistroArchivo() : ruta_(RutaPorDefecto()) {}
+
+RegistroArchivo::RegistroArchivo(std::string ruta) : ruta_(std::move(ruta)) {}
+
+std::string RegistroArchivo::RutaPorDefecto()
+{
+    std::string base = Carpeta("XDG_CONFIG_HOME");
+    // The XDG rules say a relative value is to be ignored.
+    if (base.empty() || base.front() != '/') {
+        std::string casa = Carpeta("HOME");
+        if (casa.empty()) {
+            if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+                casa = pw->pw_dir;
+        }
+        base = SinBarraFinal(casa) + "/.config";
+    }
+    return SinBarraFinal(base) + "/Quenturo/Bindelora.reg";
+}
+
+bool RegistroArchivo::Cargar()
+{
+    lineas_.clear();
+    cargado_ = false;
+    std::string datos, motivo;
+    switch (LeerArchivo(ruta_, datos, motivo)) {
+    case ResultadoLeer::Error:
+        error_ = ErrorLectura(ruta_, motivo);
+        return false;
+    case ResultadoLeer::NoExiste:
+        break;
+    case ResultadoLeer::Ok:
+        lineas_ = DividirLineas(datos);
+        break;
+    }
+    cargado_ = true;
+    return true;
+}
+
+bool RegistroArchivo::Guardar()
+{
+    if (lineas_.empty() || !EsCabecera(lineas_.front()))
+        lineas_.insert(lineas_.begin(), {std::string(kCabecera), std::string()});
+    std::string datos;
+    for (const std::string& linea : lineas_) {
+        datos += linea;
+        datos += "\r\n";
+    }
+    std::string motivo;
+    if (!EscribirAtomico(ruta_, datos, motivo)) {
+        error_ = ErrorEscritura(ruta_, motivo);
+        return false;
+    }
+    return true;
+}
+
+long RegistroArchivo::InicioClave() const
+{
+    for (size_t i = 0; i < lineas_.size(); ++i)
+        if (EsNuestraClave(lineas_[i]))
+            return static_cast<long>(i);
+    return -1;
+}
+
+long RegistroArchivo::BuscarValor(const std::string& nombre) const
+{
+    // regedit applies the lines in order, so a repeated name (or a repeated
+    // section) ends with its last occurrence.
+    long encontrada = -1;
+    bool enNuestra = false;
+    std::string leido;
+    std::string_view datos;
+    for (size_t i = 0; i < lineas_.size(); ++i) {
+        if (EsSeccion(lineas_[i]))
+            enNuestra = EsNuestraClave(lineas_[i]);
+        else if (enNuestra && SepararValor(lineas_[i], leido, datos) && IgualesSinCaso(leido, nombre))
+            encontrada = static_cast<long>(i);
+    }
+    return encontrada;
+}
+
+void RegistroArchivo::CrearClave()
+{
+    if (!lineas_.empty() && !Recortar(lineas_.back()).empty())
+        lineas_.emplace_back();
+    lineas_.emplace_back("[" + std::string(kClave) + "]");
+    lineas_.emplace_back();
+}
+
+bool RegistroArchivo::AbrirClave(bool crear)
+{
+    error_.clear();
+    if (!Cargar())
+        return false;
+    if (InicioClave() >= 0)
+        return true;
+    if (!crear)
+        return false;
+    const std::vector<std::string> antes = lineas_;
+    CrearClave();
+    if (!Guardar()) {
+        lineas_ = antes;
+        return false;
+    }
+    return true;
+}
+
+LecturaRegistro RegistroArchivo::Leer(const std::string& nombre, ValorRegistro& valor)
+{
+    error_.clear();
+    const long i = BuscarValor(nombre);
+    if (i < 0)
+        return LecturaRegistro::Falta;
+    std::string leido;
+    std::string_view datos;
+    SepararValor(lineas_[static_cast<size_t>(i)], leido, datos);
+    valor = InterpretarValor(datos);
+    return LecturaRegistro::Ok;
+}
+
+LecturaRegistro RegistroArchivo::LeerCadena(const std::string& nombre, std::string& valor)
+{
+    ValorRegistro v;
+    const LecturaRegistro r = Leer(nombre, v);
+    if (r != LecturaRegistro::Ok)
+        return r;
+    const auto* texto = std::get_if<std::string>(&v);
+    if (!texto)
+        return LecturaRegistro::OtroTipo;
+    valor = *texto;
+    return LecturaRegistro::Ok;
+}
+
+LecturaRegistro RegistroArchivo::LeerEntero(const std::string& nombre, std::uint32_t& valor)
+{
+    ValorRegistro v;
+    const LecturaRegistro r = Leer(nombre, v);
+    if (r != LecturaRegistro::Ok)
+        return r;
+    const auto* n = std::get_if<std::uint32_t>(&v);
+    if (!n)
+        return LecturaRegistro::OtroTipo;
+    valor = *n;
+    return LecturaRegistro::Ok;
+}
+
+bool RegistroArchivo::Escribir(const std::string& nombre, const std::string& valorTexto)
+{
+    error_.clear();
+    // A line break would split the entry and corrupt the file.
+    if (nombre.find_first_of("\r\n") != std::string::npos) {
+        error_ = ErrorEscritura(ruta_, "el nombre del valor contiene un salto de l\xEDnea");
+        return false;
+    }
+    // Writing to a file that could not be read would wipe it; retry instead.
+    if (!cargado_ && !Cargar())
+        return false;
+
+    const std::vector<std::string> antes = lineas_;
+    if (InicioClave() < 0)
+        CrearClave();
+    const long existente = BuscarValor(nombre);
+    if (existente >= 0) {
+        // Windows keeps the case the name was first written with.
+        std::string escrito;
+        std::string_view datos;
+        SepararValor(lineas_[static_cast<size_t>(existente)], escrito, datos);
+        lineas_[static_cast<size_t>(existente)] =
+            (escrito.empty() ? std::string("@") : Entrecomillar(escrito)) + "=" + valorTexto;
+    } else {
+        // After the section's last non-blank line, so its closing blank line
+        // stays last.
+        size_t pos = static_cast<size_t>(InicioClave()) + 1;
+        for (size_t i = pos; i < lineas_.size() && !EsSeccion(lineas_[i]); ++i)
+            if (!Recortar(lineas_[i]).empty())
+                pos = i + 1;
+        // A blank line closes a continuation left dangling at the end of
+        // the file, which would otherwise take the new value in.
+        if (DejaAbierta(lineas_[pos - 1]))
+            lineas_.insert(lineas_.begin() + static_cast<long>(pos++), std::string());
+        lineas_.insert(lineas_.begin() + static_cast<long>(pos),
+                       (nombre.empty() ? std::string("@") : Entrecomillar(nombre)) + "=" + valorTexto);
+        if (pos + 1 == lineas_.size() || EsSeccion(lineas_[pos + 1]))
+            lineas_.insert(lineas_.begin() + static_cast<long>(pos) + 1, std::string());
+    }
+
+    if (!Guardar()) {
+        lineas_ = antes;
+        return false;
+    }
+    return true;
+}
+
+bool RegistroArchivo::EscribirCadena(const std::string& nombre, const std::string& valor)
+{
+    if (valor.find_first_of("\r\n") != std::string::npos) {
+        error_ = ErrorEscritura(ruta_, "el valor contiene un salto de l\xEDnea");
+        return false;
+    }
+    return Escribir(nombre, Entrecomillar(valor));
+}
+
+bool RegistroArchivo::EscribirEntero(const std::string& nombre, std::uint32_t valor)
+{
+    static const char kDigitos[] = "0123456789abcdef";
+    std::string texto = "dword:00000000";
+    for (int i = 0; i < 8; ++i)
+        texto[13 - static_cast<size_t>(i)] = kDigitos[(valor >> (4 * i)) & 0xF];
+    return Escribir(nombre, texto);
+}
+
+}  // namespace bindelora
