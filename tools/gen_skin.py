@@ -720,11 +720,8 @@ def shadows():
 
 def bubble():
     d = Doc("hagaclicaqui", 170, 77)
-    # everything the window mask keeps is painted: the corners and the
-    # space beside the tail get the window background colour
-    d.rect(0, 0, 170, 67, BG)
-    d.rect(25, 67, 18, 10, BG)
-    d.rect(43, 67, 1, 1, BG)
+    # the corners and the space beside the tail stay transparent: the
+    # editor behind the bubble shows through them
     r = 7
     shape = ("M%s,0.5H%sA%s,%s 0 0 1 169.5,%sV%sA%s,%s 0 0 1 %s,66.5H42.5L30.3,76.2L26,66.5H%s"
              "A%s,%s 0 0 1 0.5,%sV%sA%s,%s 0 0 1 %s,0.5Z"

@@ -1,0 +1,22 @@
+// Bindelora: an address book with a calendar of dated events.
+#include <QApplication>
+
+#include "platform/senales.h"
+#include "programa.h"
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Bindelora"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Bindelora v2.3"));
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    bindelora::TerminarConSenales();
+
+    bindelora::Programa programa(app.arguments());
+    if (programa.Terminado()) return 1;
+    // Signals and the end of the desktop session end the loop; the data
+    // files are written on the way out.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&programa] { programa.Apagar(); });
+    programa.Mostrar();
+    return app.exec();
+}

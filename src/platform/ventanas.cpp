@@ -1,0 +1,41 @@
+#include "platform/ventanas.h"
+
+#include <QDialog>
+#include <QWidget>
+#include <QWindow>
+
+namespace bindelora {
+
+namespace {
+Ventanas* actual = nullptr;
+}
+
+Ventanas& Ventanas::instancia()
+{
+    static VentanasQt real;
+    return actual ? *actual : real;
+}
+
+void Ventanas::setInstancia(Ventanas* v)
+{
+    actual = v;
+}
+
+void VentanasQt::Arrastrar(QWidget* ventana)
+{
+    if (QWindow* w = ventana->window()->windowHandle()) w->startSystemMove();
+}
+
+int VentanasQt::MostrarModal(QDialog* ventana)
+{
+    return ventana->exec();
+}
+
+QRegion RegionConCortes(const QRect& base, std::initializer_list<QRect> cortes)
+{
+    QRegion r(base);
+    for (const QRect& c : cortes) r = r.xored(QRegion(c));
+    return r;
+}
+
+}  // namespace bindelora

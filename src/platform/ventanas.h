@@ -1,0 +1,50 @@
+#pragma once
+// Window services: moving a borderless window by dragging, showing a window
+// modally, and shaping a window by cutting rectangles out of it.
+#include <QRect>
+#include <QRegion>
+#include <initializer_list>
+#include <vector>
+
+class QWidget;
+class QDialog;
+
+namespace bindelora {
+
+class Ventanas {
+public:
+    virtual ~Ventanas() = default;
+    // The system moves the window as when its caption is dragged.
+    virtual void Arrastrar(QWidget* ventana) = 0;
+    // Shows the window modally; returns its result code.
+    virtual int MostrarModal(QDialog* ventana) = 0;
+
+    static Ventanas& instancia();
+    static void setInstancia(Ventanas* v);  // no ownership; nullptr: the real one
+};
+
+class VentanasQt : public Ventanas {
+public:
+    void Arrastrar(QWidget* ventana) override;
+    int MostrarModal(QDialog* ventana) override;
+};
+
+// Records the calls instead of moving or blocking.
+class VentanasFalsas : public Ventanas {
+public:
+    void Arrastrar(QWidget* ventana) override { arrastres.push_back(ventana); }
+    int MostrarModal(QDialog* ventana) override
+    {
+        modales.push_back(ventana);
+        return respuestaModal;
+    }
+    std::vector<QWidget*> arrastres;
+    std::vector<QDialog*> modales;
+    int respuestaModal = 0;
+};
+
+// The rectangle base with each cut combined by exclusive-or, as a window
+// outline (right and bottom edges of the rectangles exclusive).
+QRegion RegionConCortes(const QRect& base, std::initializer_list<QRect> cortes);
+
+}  // namespace bindelora

@@ -1,0 +1,145 @@
+// The main window's start-up, first view and shutdown.
+#include "frmbindelora.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+
+#include "core/texto.h"
+#include "platform/mensajes.h"
+#include "qtexto.h"
+
+using namespace bindelora;
+
+TfrmBindelora* frmBindelora = nullptr;
+
+TfrmBindelora::TfrmBindelora(const QStringList& argumentos, QWidget* parent)
+    : QWidget(parent), argumentos_(argumentos)
+{
+    setupUi(this);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+    setFixedSize(669, 400);
+    TimerOnLoad = new QTimer(this);
+    TimerOnLoad->setObjectName(QStringLiteral("TimerOnLoad"));
+    PrepararListas();
+    PrepararMenus();
+    Conectar();
+    FormCreate();
+}
+
+TfrmBindelora::~TfrmBindelora()
+{
+    FormDestroy();
+}
+
+void TfrmBindelora::FormCreate()
+{
+    DisponerPiel();
+    CargarConfig();
+    ColorearDatos(ModoDatos::Normal);
+
+    ListaPibes.clear();
+    ResultadoBusqueda.clear();
+    PibeActual = 0;
+    if (CargarAgenda()) {
+        OrdenarAgenda();
+        RellenarGrupos();
+        MostrarPibe(PibeActual);
+    }
+    if (terminado_) return;
+    ActualizarNavegacion();
+
+    if (ListaPibes.empty()) {
+        FormaBocadillo();
+        PanelHagaClicAqui->setVisible(true);
+    } else {
+        PanelHagaClicAqui->setVisible(false);
+    }
+    SucesosHoyMostrados = false;
+    CrearCalendario();
+
+    ListaAvisal.clear();
+    if (!CargarAvisal()) {
+        MostrarErrorChungo(QStringLiteral("Ocurrió un error fatal leyendo de la Base de Datos del Avisal."));
+        return;
+    }
+    SincronizarCumples();
+
+    // The first view: the setting, then the command line.
+    const std::string& mostrar = Config.AlEjecutarMostrar;
+    if (mostrar == "DATOS") {
+        BotonVistaActual = btnDatos;
+        PanelDatos->raise();
+    } else if (mostrar == "CUMPLES") {
+        BotonVistaActual = btnCumples;
+        PanelCumples->raise();
+    } else if (mostrar == "AVISAL") {
+        BotonVistaActual = btnAvisal;
+        PanelAvisal->raise();
+    } else {
+        BotonVistaActual = btnLista;
+    }
+
+    const std::string interruptor =
+        argumentos_.size() > 1 ? NormalizarTexto(deQ(argumentos_.at(1)), true) : std::string();
+    if (interruptor == "/LISTA") {
+        BotonVistaActual = btnLista;
+        PanelLista->raise();
+    } else if (interruptor == "/DATOS" || ListaPibes.empty()) {
+        BotonVistaActual = btnDatos;
+        PanelDatos->raise();
+    } else if (interruptor == "/CUMPLES") {
+        BotonVistaActual = btnCumples;
+        PanelCumples->raise();
+    } else if (interruptor == "/AVISAL") {
+        BotonVistaActual = btnAvisal;
+        PanelAvisal->raise();
+    }
+
+    TimerOnLoad->setInterval(1);
+    TimerOnLoad->start();
+}
+
+void TfrmBindelora::TimerOnLoadTimer()
+{
+    TimerOnLoad->stop();
+    if (BotonVistaActual) BotonVistaActual->click();
+}
+
+void TfrmBindelora::FormDestroy()
+{
+    // Reached from the close picture, the window manager's close, the end of
+    // the event loop and the destructor: the files are written once.
+    if (apagado_) return;
+    apagado_ = true;
+    TimerOnLoad->stop();
+    if (!terminado_) {
+        GuardarAgenda();
+        GuardarAvisal();
+    }
+    ListViewLista->Vaciar();
+    ListViewAvisal->Vaciar();
+    ListaPibes.clear();
+    ResultadoBusqueda.clear();
+    AvisalActual = nullptr;
+    ListaAvisal.clear();
+}
+
+void TfrmBindelora::closeEvent(QCloseEvent* e)
+{
+    FormDestroy();
+    e->accept();
+}
+
+void TfrmBindelora::MostrarErrorChungo(const QString& primeraLinea)
+{
+    // A damaged data file ends the run without writing either file, so the
+    // user can look at it as it is.
+    Mensajes::mostrar(this,
+                      primeraLinea + QStringLiteral("\r\rDeberá comprobarlo manualmente, o bien borrarla y comenzar desde cero."),
+                      QStringLiteral("Error chungo"), IconoMensaje::Aviso);
+    terminado_ = true;
+    if (isVisible()) {
+        TimerOnLoad->stop();
+        close();
+    }
+}

@@ -1,0 +1,113 @@
+// The events: the events file, the rows of ListViewAvisal and the entering
+// of birthdays.
+#include "core/archivo.h"
+#include "core/archivo_avisal.h"
+#include "frmbindelora.h"
+#include "platform/mensajes.h"
+#include "platform/reloj.h"
+#include "platform/ruta_ejecutable.h"
+
+using namespace bindelora;
+
+std::string TfrmBindelora::RutaAvisal() const
+{
+    return NombreArchivoDatos(RutaEjecutable::instancia().Ruta(), "avs");
+}
+
+bool TfrmBindelora::CargarAvisal()
+{
+    const std::string ruta = RutaAvisal();
+    // A complete read replaces the list; a failed one leaves it as it was,
+    // so a later save cannot drop the entries after a bad line.
+    ListaAvisales nueva;
+    const LecturaArchivoAvisal r = LeerArchivoAvisal(ruta, Reloj::instancia().Hoy(), nueva);
+    if (!r.existe) {
+        std::string error;
+        EscribirArchivoSeguro(ruta, std::string(), error);
+        return true;
+    }
+    if (!r.Correcta()) return false;
+    AvisalActual = nullptr;
+    ListaAvisal = std::move(nueva);
+    MostrarFilasAvisal();
+    return true;
+}
+
+void TfrmBindelora::MostrarFilasAvisal()
+{
+    ListViewAvisal->IniciarCarga();
+    ListViewAvisal->Vaciar();
+    for (const auto& a : ListaAvisal) InsertarFilasAvisal(a.get(), false);
+    ListViewAvisal->TerminarCarga();
+    AjustarColumnasAvisal();
+}
+
+void TfrmBindelora::GuardarAvisal()
+{
+    std::string error;
+    if (!GuardarArchivoAvisal(RutaAvisal(), ListaAvisal, error))
+        Mensajes::mostrar(this,
+                          QStringLiteral("No se han podido guardar los sucesos del Avisal; el archivo anterior "
+                                         "sigue como estaba.\n\n") +
+                              QString::fromStdString(error),
+                          QStringLiteral("Error al guardar"), IconoMensaje::Error);
+}
+
+void TfrmBindelora::RecuperarAvisal()
+{
+    if (!CargarAvisal())
+        Mensajes::mostrar(this,
+                          QStringLiteral("Ocurrió un error fatal leyendo de la Base de Datos del Avisal.\r\r"
+                                         "Deberá comprobarlo manualmente, o bien borrarla y comenzar desde cero."),
+                          QStringLiteral("Error chungo"), IconoMensaje::Aviso);
+}
+
+void TfrmBindelora::SincronizarCumples()
+{
+    const std::vector<TAvisal*> nuevas = bindelora::SincronizarCumples(ListaPibes, ListaAvisal);
+    if (nuevas.empty()) return;
+    ListViewAvisal->IniciarCarga();
+    for (TAvisal* a : nuevas) InsertarFilasAvisal(a, false);
+    ListViewAvisal->TerminarCarga();
+    AjustarColumnasAvisal();
+}
+
+void TfrmBindelora::InsertarFilasAvisal(TAvisal* entrada, bool seleccionar)
+{
+    std::vector<FilaAvisal> filas;
+    if (!FilasDeAvisal(*entrada, Reloj::instancia().Hoy(), filas)) return;
+    for (FilaAvisal& f : filas) ListViewAvisal->AnadirFila({f.begin(), f.end()}, entrada);
+    AjustarColumnasAvisal();
+    if (!seleccionar) return;
+    const std::string mes = std::to_string(entrada->Mes == 0 ? MesMostrado : entrada->Mes);
+    for (int i = 0; i < ListViewAvisal->NumFilas(); ++i)
+        if (ListViewAvisal->Dato(i) == entrada && ListViewAvisal->Texto(i, ColMesReal) == mes) {
+            ListViewAvisal->SeleccionarFila(i);
+            break;
+        }
+}
+
+void TfrmBindelora::AjustarColumnasAvisal()
+{
+    for (int c = ColFalta; c <= ColMesReal; ++c) ListViewAvisal->FijarAnchoColumna(c, 0);
+    ListViewAvisal->FijarAnchoColumna(ColFecha, 47);
+    int texto = ListViewAvisal->width() - 51;
+    // Room for the vertical scroll bar once the rows no longer fit.
+    if (ListViewAvisal->NumFilas() > 13) texto -= 16;
+    ListViewAvisal->FijarAnchoColumna(ColTexto, texto);
+}
+
+void TfrmBindelora::CrearCalendario()
+{
+    // The day cells of the month calendar, 7 columns from Monday by 6 weeks.
+    for (int c = 0; c < 7; ++c)
+        for (int r = 0; r < 6; ++r) {
+            auto* marca = new QWidget(PanelMes);
+            marca->setGeometry(10 + 24 * c - 2, 41 + 24 * r - 2, 21, 17);
+            MarcasDia[c][r] = marca;
+            auto* etiqueta = new QLabel(PanelMes);
+            etiqueta->setGeometry(10 + 24 * c, 41 + 24 * r, 17, 17);
+            etiqueta->setAlignment(Qt::AlignCenter);
+            EtiquetasDia[c][r] = etiqueta;
+        }
+}
