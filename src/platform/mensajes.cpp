@@ -39,7 +39,11 @@ void Mensajes::setInstancia(Mensajes* m)
 RespuestaMensaje MensajesQt::Mostrar(QWidget* dueno, const QString& texto, const QString& titulo,
                                      IconoMensaje icono, BotonesMensaje botones)
 {
-    QMessageBox caja(IconoQt(icono), titulo, texto, QMessageBox::NoButton, dueno);
+    // The texts break lines with bare carriage returns, as the old boxes
+    // did; a Qt label only breaks at line feeds.
+    QString lineas = texto;
+    lineas.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox caja(IconoQt(icono), titulo, lineas, QMessageBox::NoButton, dueno);
 
     // Standard buttons keep their roles (Enter, Escape, platform order) while
     // the Spanish text replaces whatever translation Qt would pick.
