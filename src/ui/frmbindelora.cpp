@@ -44,6 +44,8 @@ void TfrmBindelora::FormCreate()
         OrdenarAgenda();
         RellenarGrupos();
         MostrarPibe(PibeActual);
+    } else {
+        MostrarLibroIncompleto();
     }
     if (terminado_) return;
     ActualizarNavegacion();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/agenda.h"
 #include "core/avisal.h"
 #include "core/config.h"
 #include "core/pibe.h"
@@ -128,6 +129,7 @@ private:
     void PrepararListas();
     void PrepararMenus();
     void MostrarErrorChungo(const QString& primeraLinea);
+    void MostrarLibroIncompleto();
     void AvisarAlmacenConfig(const std::string& error);
     bool EsArrastre(QObject* o) const;
     void MostrarFilasAvisal();
@@ -138,6 +140,7 @@ private:
     bool agendaIntocable_ = false; // a damaged agenda file could not be backed up: never overwrite it
     bool respaldoHecho_ = false;   // the damaged agenda file is already backed up
     bool avisoConfigDado_ = false; // the settings store failure was already told
+    bindelora::EstadoLectura ultimaLecturaAgenda_ = bindelora::EstadoLectura::NoExiste;
 };
 
 // The four windows of the run, created by the program entry.

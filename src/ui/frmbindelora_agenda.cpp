@@ -21,6 +21,7 @@ bool TfrmBindelora::CargarAgenda()
 {
     const std::string ruta = RutaAgenda();
     const ResultadoLectura r = LeerAgenda(ruta, ListaPibes);
+    ultimaLecturaAgenda_ = r.estado;
     if (r.estado == EstadoLectura::Fallo) {
         MostrarErrorChungo(QStringLiteral("Ocurrió un error fatal leyendo de la Base de Datos."));
         return false;
@@ -68,7 +69,24 @@ void TfrmBindelora::RecuperarAgenda()
         RellenarGrupos();
         PibeActual = 0;
         MostrarPibe(0);
+    } else {
+        MostrarLibroIncompleto();
     }
+}
+
+void TfrmBindelora::MostrarLibroIncompleto()
+{
+    // A read that stopped early (or found no record) still replaced the
+    // book: the views must show what the exit save will write, in the order
+    // of the file.
+    if (ultimaLecturaAgenda_ != EstadoLectura::Incompleta && ultimaLecturaAgenda_ != EstadoLectura::SinRegistros)
+        return;
+    RellenarLista();
+    RellenarGrupos();
+    PibeActual = 0;
+    if (ListaPibes.empty()) LimpiarDatos();
+    else MostrarPibe(0);
+    ActualizarNavegacion();
 }
 
 void TfrmBindelora::OrdenarAgenda()

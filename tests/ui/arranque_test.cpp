@@ -185,11 +185,18 @@ TEST_F(Arranque, DamagedAgendaIsBackedUpBeforeTheExitSaveShortensIt)
     // The records before the damaged one are kept, as read.
     ASSERT_EQ(f->ListaPibes.size(), 1u);
     EXPECT_EQ(f->ListaPibes[0]->Nombre, "Ana");
+    // ... and shown, since they are what the exit save will write.
+    EXPECT_EQ(f->ListViewLista->NumFilas(), 1);
+    EXPECT_EQ(f->edtNombre->text(), QStringLiteral("Ana"));
     ASSERT_EQ(mensajes.cajas.size(), 1u);
     EXPECT_TRUE(mensajes.cajas[0].texto.contains(QString::fromStdString(Dat() + ".bak")));
     EXPECT_EQ(Leer(Dat() + ".bak"), original);
-    // Reading it again in the same run makes no second copy and no second message.
+    // Reading it again in the same run makes no second copy and no second
+    // message, and the views follow the book even when it shrinks.
+    f->ListaPibes.push_back(Pibe("Nuevo", "Contacto"));
+    f->RellenarLista();
     f->RecuperarAgenda();
+    EXPECT_EQ(f->ListViewLista->NumFilas(), 1);
     EXPECT_EQ(mensajes.cajas.size(), 1u);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Dat() + ".bak.1")));
     Cerrar();
