@@ -2,6 +2,7 @@
 // The agenda file: "VER:2.1" header and tagged lines per contact, CR LF,
 // Windows-1252. The earlier headerless format (no AVS: line) is still read.
 #include <string>
+#include <string_view>
 
 #include "core/pibe.h"
 
@@ -19,7 +20,7 @@ struct ResultadoLectura {
     EstadoLectura estado = EstadoLectura::NoExiste;
     bool formatoAntiguo = false;
     std::string error;  // Spanish, for Fallo
-    // True when records were read (the Part's boolean result).
+    // True only when every record was read.
     bool Exito() const { return estado == EstadoLectura::Completa; }
 };
 

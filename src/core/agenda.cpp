@@ -1,0 +1,368 @@
+#include "core/agenda.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/archivo.h"
+
+namespace bindelora {
+
+namespace {
+
+constexpr std::string_view kCabecera = "VER:2.1";
+constexpr std::string_view kSeparador = "----";
+constexpr std::string_view kFinLinea = "\r\n";
+
+// Lines of bytes held in memory or read from a file a block at a time, so a
+// large book never needs a second whole copy of the file in memory. A line
+// ends at CR LF, LF or CR; the returned view lives until the next call.
+class LectorLineas {
+public:
+    explicit LectorLineas(std::string_view datos)
+        : p_(datos.data()), fin_(datos.data() + datos.size()), eof_(true)
+    {
+    }
+
+    // tamano: what the file is expected to hold; a small file gets a block
+    // no bigger than itself.
+    LectorLineas(int fd, std::size_t tamano)
+        : fd_(fd), capacidad_(std::clamp<std::size_t>(tamano + 1, 4096, kBloque)),
+          buf_(std::make_unique_for_overwrite<char[]>(capacidad_))
+    {
+        p_ = fin_ = buf_.get();
+    }
+
+    // True when no byte is left after the last line break.
+    bool AlFinal()
+    {
+        while (p_ == fin_ && !eof_) Rellenar();
+        return p_ == fin_;
+    }
+
+    bool Siguiente(std::string_view& linea)
+    {
+        for (;;) {
+            // The next LF is remembered: a file of CR-only lines would
+            // otherwise have the rest of the window searched for every line.
+            if (!lfValido_) {
+                const void* lf = std::memchr(p_, '\n', static_cast<std::size_t>(fin_ - p_));
+                lf_ = lf ? static_cast<const char*>(lf) : fin_;
+                lfValido_ = true;
+            }
+            const void* cr = std::memchr(p_, '\r', static_cast<std::size_t>(lf_ - p_));
+            const char* corte = cr ? static_cast<const char*>(cr) : lf_;
+            if (corte < fin_) {
+                // A CR at the window's edge may be the first half of CR LF.
+                if (*corte == '\r' && corte + 1 == fin_ && !eof_) {
+                    Rellenar();
+                    continue;
+                }
+                linea = std::string_view(p_, static_cast<std::size_t>(corte - p_));
+                p_ = corte + 1;
+                if (*corte == '\r' && p_ < fin_ && *p_ == '\n') ++p_;
+                if (lf_ < p_) lfValido_ = false;
+                return true;
+            }
+            if (!eof_) {
+                Rellenar();
+                continue;
+            }
+            if (p_ == fin_) return false;
+            // Last line without a line break.
+            linea = std::string_view(p_, static_cast<std::size_t>(fin_ - p_));
+            p_ = fin_;
+            return true;
+        }
+    }
+
+    // errno of a failed read, 0 when none failed.
+    int Error() const { return error_; }
+
+private:
+    static constexpr std::size_t kBloque = 1 << 20;
+
+    // Keeps the unread bytes, moved to the front, and reads after them. The
+    // buffer only grows when a single line fills it.
+    void Rellenar()
+    {
+        std::size_t resto = static_cast<std::size_t>(fin_ - p_);
+        if (resto == capacidad_) {
+            auto mayor = std::make_unique_for_overwrite<char[]>(capacidad_ * 2);
+            std::memcpy(mayor.get(), p_, resto);
+            buf_ = std::move(mayor);
+            capacidad_ *= 2;
+        } else if (p_ != buf_.get()) {
+            std::memmove(buf_.get(), p_, resto);
+        }
+        p_ = buf_.get();
+        fin_ = p_ + resto;
+        lfValido_ = false;
+        for (;;) {
+            ssize_t r = ::read(fd_, buf_.get() + resto, capacidad_ - resto);
+            if (r < 0 && errno == EINTR) continue;
+            if (r < 0) error_ = errno;
+            if (r <= 0) eof_ = true;
+            else fin_ += r;
+            return;
+        }
+    }
+
+    int fd_ = -1;
+    std::size_t capacidad_ = 0;
+    std::unique_ptr<char[]> buf_;
+    const char* p_ = nullptr;
+    const char* fin_ = nullptr;
+    const char* lf_ = nullptr;
+    bool lfValido_ = false;
+    bool eof_ = false;
+    int error_ = 0;
+};
+
+// A line without its four-character tag, whatever the tag says.
+std::string_view SinEtiqueta(std::string_view linea)
+{
+    return linea.size() > 4 ? linea.substr(4) : std::string_view();
+}
+
+// False when the record cannot be read: a bad birthday or the data ending
+// before its two closing lines. primera, when given, is its first line,
+// already taken from the reader.
+bool LeerRegistro(LectorLineas& lector, TPibe& p, bool conAviso, const std::string* primera,
+                  std::vector<std::string>& lineas)
+{
+    std::string_view linea;
+    std::string* campos[7] = {&p.Nombre, &p.Ape1, &p.Ape2, &p.TfnoCasa, &p.TfnoMovil, &p.EMail, &p.Grupo};
+    for (int i = 0; i < 7; ++i) {
+        if (i == 0 && primera) {
+            campos[0]->assign(SinEtiqueta(*primera));
+            continue;
+        }
+        if (!lector.Siguiente(linea)) return false;
+        campos[i]->assign(SinEtiqueta(linea));
+    }
+    if (!lector.Siguiente(linea) || !LeerCumple(SinEtiqueta(linea), p.Cumple)) return false;
+    if (conAviso) {
+        if (!lector.Siguiente(linea)) return false;
+        p.EnAvisal = !(linea.size() >= 5 && linea[4] == '0');
+    }
+    // The lines are gathered first so each list is allocated once at its
+    // exact size: growing it line by line wastes time and, worse, memory.
+    for (auto* destino : {&p.Direccion, &p.Varios}) {
+        lineas.clear();
+        for (;;) {
+            if (!lector.Siguiente(linea)) return false;
+            if (linea == kSeparador) break;
+            lineas.emplace_back(SinEtiqueta(linea));
+        }
+        destino->reserve(lineas.size());
+        for (auto& l : lineas) destino->push_back(std::move(l));
+    }
+    return true;
+}
+
+// Reads into a list of its own and hands it over only at the end, so a read
+// error halfway leaves the caller's book as it was.
+ResultadoLectura Leer(LectorLineas& lector, ListaPibes& lista, const std::string& ruta)
+{
+    ResultadoLectura r;
+    ListaPibes nueva;
+    std::string_view linea;
+    std::string primera;
+    bool hayPrimera = false;
+    r.estado = EstadoLectura::SinRegistros;
+    if (lector.Siguiente(linea)) {
+        bool actual = linea == kCabecera;
+        r.formatoAntiguo = !actual;
+        if (!actual) {
+            // The earlier format has no header: this line starts the first record.
+            primera.assign(linea);
+            hayPrimera = true;
+        }
+        if (hayPrimera || (lector.Siguiente(linea) && !lector.AlFinal())) {
+            r.estado = EstadoLectura::Completa;
+            std::vector<std::string> lineas;
+            do {
+                auto p = std::make_unique<TPibe>();
+                if (!LeerRegistro(lector, *p, actual, hayPrimera ? &primera : nullptr, lineas)) {
+                    r.estado = EstadoLectura::Incompleta;
+                    break;
+                }
+                hayPrimera = false;
+                nueva.push_back(std::move(p));
+            } while (!lector.AlFinal());
+        }
+    }
+    if (lector.Error() != 0) {
+        ResultadoLectura fallo;
+        fallo.estado = EstadoLectura::Fallo;
+        fallo.error = "No se pudo leer el archivo " + ruta + ": " + std::strerror(lector.Error());
+        return fallo;
+    }
+    lista.swap(nueva);
+    return r;
+}
+
+// Writes into a buffer already sized for everything: appending piece by
+// piece to a string took half as long again, in capacity checks.
+struct Escritor {
+    char* p;
+    void Poner(std::string_view t)
+    {
+        if (t.empty()) return;  // an empty view may hold no pointer at all
+        std::memcpy(p, t.data(), t.size());
+        p += t.size();
+    }
+    void Linea(std::string_view etiqueta, std::string_view texto)
+    {
+        Poner(etiqueta);
+        Poner(texto);
+        *p++ = '\r';
+        *p++ = '\n';
+    }
+};
+
+// The "CUM:" text into buf, which holds at least kMaxCumple characters.
+constexpr std::size_t kMaxCumple = 32;
+std::size_t FormatearCumpleEn(double valor, char* buf)
+{
+    // NaN or infinity would make the record unreadable on the next load; it
+    // is no date anyway, so it is written as "no birthday".
+    if (!std::isfinite(valor)) valor = 0;
+    auto [fin, ec] = std::to_chars(buf, buf + kMaxCumple, valor, std::chars_format::general, 15);
+    if (ec != std::errc()) return 0;
+    for (char* c = buf; c != fin; ++c)
+        if (*c == '.') *c = ',';
+    return static_cast<std::size_t>(fin - buf);
+}
+
+}  // namespace
+
+ResultadoLectura LeerAgenda(const std::string& ruta, ListaPibes& lista)
+{
+    ResultadoLectura r;
+    int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        int err = errno;
+        if (err == ENOENT || err == ENOTDIR) {
+            r.estado = EstadoLectura::NoExiste;
+        } else {
+            r.estado = EstadoLectura::Fallo;
+            r.error = "No se pudo abrir el archivo " + ruta + ": " + std::strerror(err);
+        }
+        return r;
+    }
+    struct stat st;
+    std::size_t tamano = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    LectorLineas lector(fd, tamano);
+    r = Leer(lector, lista, ruta);
+    ::close(fd);
+    return r;
+}
+
+ResultadoLectura LeerAgendaDeTexto(std::string_view datos, ListaPibes& lista)
+{
+    LectorLineas lector(datos);
+    return Leer(lector, lista, std::string());
+}
+
+std::string SerializarAgenda(const ListaPibes& lista)
+{
+    // Sized for the longest birthday text, then cut to what was written.
+    constexpr std::size_t kLinea = 6;
+    std::size_t total = kCabecera.size() + kSeparador.size() + 2 * kFinLinea.size();
+    for (const auto& p : lista) {
+        total += p->Nombre.size() + p->Ape1.size() + p->Ape2.size() + p->TfnoCasa.size() +
+                 p->TfnoMovil.size() + p->EMail.size() + p->Grupo.size() + 7 * kLinea;
+        total += kLinea + kMaxCumple + kLinea + 1 + 2 * kLinea;
+        for (const auto& l : p->Direccion) total += kLinea + l.size();
+        for (const auto& l : p->Varios) total += kLinea + l.size();
+    }
+    std::string s(total, '\0');
+    Escritor e{s.data()};
+    e.Linea(kCabecera, {});
+    e.Linea(kSeparador, {});
+    char cumple[kMaxCumple];
+    for (const auto& p : lista) {
+        e.Linea("NOM:", p->Nombre);
+        e.Linea("AP1:", p->Ape1);
+        e.Linea("AP2:", p->Ape2);
+        e.Linea("TFC:", p->TfnoCasa);
+        e.Linea("TFM:", p->TfnoMovil);
+        e.Linea("EMA:", p->EMail);
+        e.Linea("GRP:", p->Grupo);
+        e.Linea("CUM:", std::string_view(cumple, FormatearCumpleEn(p->Cumple, cumple)));
+        e.Linea(p->EnAvisal ? "AVS:1" : "AVS:0", {});
+        for (const auto& l : p->Direccion) e.Linea("DIR:", l);
+        e.Linea(kSeparador, {});
+        for (const auto& l : p->Varios) e.Linea("VAR:", l);
+        e.Linea(kSeparador, {});
+    }
+    s.resize(static_cast<std::size_t>(e.p - s.data()));
+    return s;
+}
+
+bool GuardarAgenda(const std::string& ruta, const ListaPibes& lista, std::string& error)
+{
+    return EscribirArchivoSeguro(ruta, SerializarAgenda(lista), error);
+}
+
+std::string FormatearCumple(double valor)
+{
+    char buf[kMaxCumple];
+    return std::string(buf, FormatearCumpleEn(valor, buf));
+}
+
+bool LeerCumple(std::string_view texto, double& valor)
+{
+    auto blanco = [](char c) { return c == ' ' || c == '\t'; };
+    auto digito = [](char c) { return c >= '0' && c <= '9'; };
+    while (!texto.empty() && blanco(texto.front())) texto.remove_prefix(1);
+    while (!texto.empty() && blanco(texto.back())) texto.remove_suffix(1);
+
+    // Checked here and rewritten for from_chars, which takes neither ','
+    // nor a leading '+'.
+    std::string limpio;
+    limpio.reserve(texto.size());
+    std::size_t i = 0;
+    const std::size_t n = texto.size();
+    if (i < n && (texto[i] == '+' || texto[i] == '-')) {
+        if (texto[i] == '-') limpio += '-';
+        ++i;
+    }
+    std::size_t digitos = 0;
+    for (; i < n && digito(texto[i]); ++i, ++digitos) limpio += texto[i];
+    if (i < n && (texto[i] == '.' || texto[i] == ',')) {
+        limpio += '.';
+        for (++i; i < n && digito(texto[i]); ++i, ++digitos) limpio += texto[i];
+    }
+    if (digitos == 0) return false;
+    if (i < n && (texto[i] == 'e' || texto[i] == 'E')) {
+        limpio += 'e';
+        ++i;
+        if (i < n && (texto[i] == '+' || texto[i] == '-')) {
+            if (texto[i] == '-') limpio += '-';
+            ++i;
+        }
+        std::size_t exp = 0;
+        for (; i < n && digito(texto[i]); ++i, ++exp) limpio += texto[i];
+        if (exp == 0) return false;
+    }
+    if (i != n) return false;
+    double v = 0;
+    auto [fin, ec] = std::from_chars(limpio.data(), limpio.data() + limpio.size(), v);
+    if (ec != std::errc() || fin != limpio.data() + limpio.size() || !std::isfinite(v)) return false;
+    valor = v;
+    return true;
+}
+
+}  // namespace bindelora

@@ -1,0 +1,185 @@
+#include "core/archivo.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace bindelora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ErrorGuardar(const std::string& ruta, int err)
+{
+    return "No se pudo guardar el archivo " + ruta + ": " + std::strerror(err);
+}
+
+bool EscribirTodo(int fd, const char* p, std::size_t n)
+{
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+// Creates a new file next to ruta under a name nobody else uses. O_EXCL with
+// mode 0666 lets the umask decide the permissions, as for any new file.
+int CrearTemporal(const std::string& ruta, std::string& temporal)
+{
+    static thread_local std::mt19937 azar{std::random_device{}()};
+    for (int intento = 0; intento < 100; ++intento) {
+        temporal = ruta + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(azar() % 1000000);
+        int fd = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// modo < 0: keep the mode of the file being replaced, if any.
+bool EscribirConModo(const std::string& rutaPedida, const std::string& datos, int modo,
+                     std::string& error)
+{
+    // Saving through a symbolic link replaces the file it points to, not
+    // the link.
+    std::string ruta = rutaPedida;
+    std::error_code ec;
+    if (fs::is_symlink(rutaPedida, ec)) {
+        fs::path destino = fs::weakly_canonical(rutaPedida, ec);
+        if (!ec) ruta = destino.string();
+    }
+
+    struct stat st;
+    if (modo < 0 && ::stat(ruta.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        modo = static_cast<int>(st.st_mode & 07777);
+
+    std::string temporal;
+    int fd = CrearTemporal(ruta, temporal);
+    if (fd < 0) {
+        error = ErrorGuardar(rutaPedida, errno);
+        return false;
+    }
+    int err = 0;
+    if (modo >= 0 && ::fchmod(fd, static_cast<mode_t>(modo)) != 0) err = errno;
+    if (err == 0 && !EscribirTodo(fd, datos.data(), datos.size())) err = errno;
+    if (err == 0 && ::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0) {
+        fs::rename(temporal, ruta, ec);
+        if (ec) err = ec.value();
+    }
+    if (err != 0) {
+        ::unlink(temporal.c_str());
+        error = ErrorGuardar(rutaPedida, err);
+        return false;
+    }
+    // Make the rename itself durable; a failure here loses nothing already
+    // written, so it is not reported.
+    std::string carpeta = fs::path(ruta).parent_path().string();
+    int dir = ::open(carpeta.empty() ? "." : carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+bool LeerTodo(const std::string& ruta, std::string& datos, int& modo, int& err)
+{
+    int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        err = errno;
+        return false;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        err = errno;
+        ::close(fd);
+        return false;
+    }
+    modo = static_cast<int>(st.st_mode & 07777);
+    datos.clear();
+    if (S_ISREG(st.st_mode)) datos.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        ssize_t r = ::read(fd, buf, sizeof buf);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            err = errno;
+            ::close(fd);
+            return false;
+        }
+        if (r == 0) break;
+        datos.append(buf, static_cast<std::size_t>(r));
+    }
+    ::close(fd);
+    return true;
+}
+
+}  // namespace
+
+std::string NombreArchivoDatos(const std::string& rutaEjecutable, const std::string& ext)
+{
+    std::size_t barra = rutaEjecutable.rfind('/');
+    std::size_t inicioNombre = barra == std::string::npos ? 0 : barra + 1;
+    std::size_t largoNombre = rutaEjecutable.size() - inicioNombre;
+    if (largoNombre >= 4 && rutaEjecutable[rutaEjecutable.size() - 4] == '.')
+        return rutaEjecutable.substr(0, rutaEjecutable.size() - 3) + ext;
+    return rutaEjecutable + "." + ext;
+}
+
+bool ExisteArchivo(const std::string& ruta)
+{
+    std::error_code ec;
+    return fs::is_regular_file(ruta, ec);
+}
+
+bool EscribirArchivoSeguro(const std::string& ruta, const std::string& datos, std::string& error)
+{
+    return EscribirConModo(ruta, datos, -1, error);
+}
+
+bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& error)
+{
+    std::string datos;
+    int modo = -1;
+    int err = 0;
+    if (!LeerTodo(ruta, datos, modo, err)) {
+        error = "No se pudo leer el archivo " + ruta + ": " + std::strerror(err);
+        return false;
+    }
+    for (int n = 0; n < 100000; ++n) {
+        std::string nombre = ruta + ".bak";
+        if (n > 0) nombre += "." + std::to_string(n);
+        std::error_code ec;
+        // Anything already there under that name, even a dangling link or a
+        // folder, is taken.
+        fs::file_status estado = fs::symlink_status(nombre, ec);
+        if (fs::exists(estado)) continue;
+        if (estado.type() != fs::file_type::not_found) {
+            error = ErrorGuardar(nombre, ec.value());
+            return false;
+        }
+        // The copy keeps the original's permissions: the book is private.
+        if (!EscribirConModo(nombre, datos, modo, error)) return false;
+        copia = nombre;
+        return true;
+    }
+    error = "No se pudo guardar la copia de " + ruta + ": demasiadas copias";
+    return false;
+}
+
+}  // namespace bindelora

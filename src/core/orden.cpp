@@ -1,0 +1,196 @@
+#include "core/orden.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <unordered_set>
+
+#include "core/texto.h"
+
+namespace bindelora {
+
+namespace {
+
+// The three fields of a key, most significant first.
+struct Campos {
+    const std::string* c[3];
+};
+
+// False for an unknown ordering name.
+bool CamposDe(const TPibe& p, std::string_view orden, Campos& campos)
+{
+    if (orden == "Nombre") campos = {{&p.Nombre, &p.Ape1, &p.Ape2}};
+    else if (orden == "Apellido 1") campos = {{&p.Ape1, &p.Ape2, &p.Nombre}};
+    else if (orden == "Apellido 2") campos = {{&p.Ape2, &p.Nombre, &p.Ape1}};
+    else if (orden == "Grupo") campos = {{&p.Grupo, &p.Ape1, &p.Nombre}};
+    else return false;
+    return true;
+}
+
+std::string Clave(const TPibe& p, std::string_view orden, int n)
+{
+    Campos campos;
+    if (!CamposDe(p, orden, campos)) return {};
+    std::string clave;
+    std::size_t largo = static_cast<std::size_t>(n - 1);
+    for (int i = 0; i < n; ++i) largo += campos.c[i]->size();
+    clave.reserve(largo);
+    for (int i = 0; i < n; ++i) {
+        if (i > 0) clave += '\0';
+        clave += *campos.c[i];
+    }
+    return NormalizarTexto(clave, true);
+}
+
+// Keys compare as unsigned bytes: the letters left unfolded (à, ü, ç...)
+// must come after every plain letter, and NUL before everything so that
+// "Ana" < "Anabel".
+int CompararBytes(std::string_view a, std::string_view b)
+{
+    std::size_t n = std::min(a.size(), b.size());
+    if (n > 0) {
+        int r = std::memcmp(a.data(), b.data(), n);
+        if (r != 0) return r;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+// Eight key bytes from desde, big-endian and zero-padded: comparing these
+// as integers agrees with the byte order.
+std::uint64_t OchoBytes(const std::string& clave, std::size_t desde)
+{
+    std::uint64_t v = 0;
+    for (std::size_t i = desde; i < desde + 8; ++i)
+        v = (v << 8) | (i < clave.size() ? static_cast<unsigned char>(clave[i]) : 0u);
+    return v;
+}
+
+// The first sixteen key bytes settle most comparisons without leaving the
+// entry; the rest of a longer key is found through the record's original
+// index. Its length only matters up to "longer than sixteen".
+constexpr std::size_t kEnEntrada = 16;
+struct Entrada {
+    std::uint64_t prefijo[2];
+    std::uint32_t indice;
+    std::uint16_t corto;     // key length, kEnEntrada + 1 for any longer key
+    std::uint16_t coincide;  // the record is the editor's
+};
+
+}  // namespace
+
+std::string ClaveOrden(const TPibe& p, std::string_view orden)
+{
+    return Clave(p, orden, 3);
+}
+
+std::string ClaveInsercion(const TPibe& p, std::string_view orden)
+{
+    return Clave(p, orden, 2);
+}
+
+bool CoincideConEditor(const TPibe& p, const TextosEditor& editor)
+{
+    return p.Nombre == editor.Nombre && p.Ape1 == editor.Ape1 && p.Ape2 == editor.Ape2 &&
+           p.TfnoCasa == editor.TfnoCasa && p.TfnoMovil == editor.TfnoMovil &&
+           p.EMail == editor.EMail;
+}
+
+int OrdenarPibes(ListaPibes& lista, std::string_view orden, const TextosEditor& editor)
+{
+    const std::size_t n = lista.size();
+    Campos primero;
+    if (n > 1 && CamposDe(*lista[0], orden, primero)) {
+        // NormalizarTexto byte by byte, so each key is folded as it is copied.
+        static const std::string tabla = [] {
+            std::string bytes(256, '\0');
+            for (int c = 0; c < 256; ++c) bytes[static_cast<std::size_t>(c)] = static_cast<char>(c);
+            return NormalizarTexto(bytes, true);
+        }();
+        // Each key is built once; its first bytes go into the entry
+        // and the rest into one shared buffer, record after record.
+        std::vector<Entrada> entradas(n);
+        std::vector<std::size_t> restos(n + 1);
+        std::string resto;
+        resto.reserve(n * 16);
+        std::string clave;
+        for (std::size_t i = 0; i < n; ++i) {
+            // The records lie all over memory; asking for the next ones early
+            // hides much of the wait for them.
+            if (i + 8 < n) {
+                const TPibe* siguiente = lista[i + 8].get();
+                __builtin_prefetch(siguiente);
+                __builtin_prefetch(&siguiente->Ape2);
+                __builtin_prefetch(&siguiente->Grupo);
+            }
+            const TPibe& p = *lista[i];
+            Campos c;
+            CamposDe(p, orden, c);
+            clave.clear();
+            for (int k = 0; k < 3; ++k) {
+                if (k > 0) clave += '\0';
+                clave += *c.c[k];
+            }
+            for (char& ch : clave) ch = tabla[static_cast<unsigned char>(ch)];
+            Entrada& e = entradas[i];
+            e.prefijo[0] = OchoBytes(clave, 0);
+            e.prefijo[1] = OchoBytes(clave, 8);
+            e.indice = static_cast<std::uint32_t>(i);
+            e.corto = static_cast<std::uint16_t>(std::min(clave.size(), kEnEntrada + 1));
+            // Checked now, while the record is at hand, rather than in a
+            // second walk over the whole book.
+            e.coincide = CoincideConEditor(p, editor);
+            restos[i] = resto.size();
+            if (clave.size() > kEnEntrada) resto.append(clave, kEnEntrada);
+        }
+        restos[n] = resto.size();
+
+        // Ties fall back to the old position, which makes the unstable sort
+        // give exactly the stable order.
+        const char* base = resto.data();
+        const std::size_t* r = restos.data();
+        std::sort(entradas.begin(), entradas.end(), [base, r](const Entrada& a, const Entrada& b) {
+            if (a.prefijo[0] != b.prefijo[0]) return a.prefijo[0] < b.prefijo[0];
+            if (a.prefijo[1] != b.prefijo[1]) return a.prefijo[1] < b.prefijo[1];
+            if (a.corto != b.corto) return a.corto < b.corto;  // the shorter is a prefix of the other
+            if (a.corto > kEnEntrada) {
+                int c = CompararBytes({base + r[a.indice], r[a.indice + 1] - r[a.indice]},
+                                      {base + r[b.indice], r[b.indice + 1] - r[b.indice]});
+                if (c != 0) return c < 0;
+            }
+            return a.indice < b.indice;
+        });
+
+        ListaPibes ordenada;
+        ordenada.reserve(n);
+        int actual = -1;
+        for (const auto& e : entradas) {
+            if (e.coincide) actual = static_cast<int>(ordenada.size());
+            ordenada.push_back(std::move(lista[e.indice]));
+        }
+        lista.swap(ordenada);
+        return actual;
+    }
+    for (std::size_t i = n; i-- > 0;)
+        if (CoincideConEditor(*lista[i], editor)) return static_cast<int>(i);
+    return -1;
+}
+
+std::size_t PosicionInsercion(const ListaPibes& lista, const TPibe& nuevo, std::string_view orden)
+{
+    const std::string clave = ClaveInsercion(nuevo, orden);
+    for (std::size_t i = 0; i < lista.size(); ++i)
+        if (CompararBytes(ClaveInsercion(*lista[i], orden), clave) >= 0) return i;
+    return lista.size();
+}
+
+std::vector<std::string> GruposDistintos(const ListaPibes& lista)
+{
+    // Views into the records are enough: the set dies before the call ends.
+    std::unordered_set<std::string_view> vistos;
+    std::vector<std::string> grupos;
+    for (const auto& p : lista)
+        if (vistos.insert(p->Grupo).second) grupos.push_back(p->Grupo);
+    return grupos;
+}
+
+}  // namespace bindelora
