@@ -118,8 +118,10 @@ bool TextoAEntero(std::string_view s, int& valor)
 {
     std::size_t i = 0;
     while (i < s.size() && s[i] == ' ') ++i;  // leading blanks are allowed, trailing ones are not
-    if (i < s.size() && s[i] == '+') ++i;
-    else if (i + 1 < s.size() && s[i] == '-' && s[i + 1] == '+') return false;
+    if (i < s.size() && s[i] == '+') {
+        ++i;
+        if (i < s.size() && s[i] == '-') return false;  // one sign only
+    }
     if (i >= s.size()) return false;
     long long v = 0;
     auto [p, ec] = std::from_chars(s.data() + i, s.data() + s.size(), v);
