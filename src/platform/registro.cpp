@@ -474,32 +474,39 @@ bool RegistroMemoria::AbrirClave(bool crear)
     return existe;
 }
 
-LecturaRegistro RegistroMemoria::LeerCadena(const std::string& nombre, std::string& valor)
+namespace {
+
+// The value as T, or OtroTipo when the store holds another type.
+template <class T>
+LecturaRegistro ComoTipo(const ValorRegistro* v, T& valor)
+{
+    if (!v)
+        return LecturaRegistro::Falta;
+    const T* p = std::get_if<T>(v);
+    if (!p)
+        return LecturaRegistro::OtroTipo;
+    valor = *p;
+    return LecturaRegistro::Ok;
+}
+
+}  // namespace
+
+const ValorRegistro* RegistroMemoria::Buscar(const std::string& nombre)
 {
     if (fallar)
-        return LecturaRegistro::Falta;
+        return nullptr;
     const auto it = BuscarEnMapa(valores, nombre);
-    if (it == valores.end())
-        return LecturaRegistro::Falta;
-    const auto* texto = std::get_if<std::string>(&it->second);
-    if (!texto)
-        return LecturaRegistro::OtroTipo;
-    valor = *texto;
-    return LecturaRegistro::Ok;
+    return it == valores.end() ? nullptr : &it->second;
+}
+
+LecturaRegistro RegistroMemoria::LeerCadena(const std::string& nombre, std::string& valor)
+{
+    return ComoTipo(Buscar(nombre), valor);
 }
 
 LecturaRegistro RegistroMemoria::LeerEntero(const std::string& nombre, std::uint32_t& valor)
 {
-    if (fallar)
-        return LecturaRegistro::Falta;
-    const auto it = BuscarEnMapa(valores, nombre);
-    if (it == valores.end())
-        return LecturaRegistro::Falta;
-    const auto* n = std::get_if<std::uint32_t>(&it->second);
-    if (!n)
-        return LecturaRegistro::OtroTipo;
-    valor = *n;
-    return LecturaRegistro::Ok;
+    return ComoTipo(Buscar(nombre), valor);
 }
 
 bool RegistroMemoria::EscribirCadena(const std::string& nombre, const std::string& valor)
@@ -646,27 +653,13 @@ LecturaRegistro RegistroArchivo::Leer(const std::string& nombre, ValorRegistro& 
 LecturaRegistro RegistroArchivo::LeerCadena(const std::string& nombre, std::string& valor)
 {
     ValorRegistro v;
-    const LecturaRegistro r = Leer(nombre, v);
-    if (r != LecturaRegistro::Ok)
-        return r;
-    const auto* texto = std::get_if<std::string>(&v);
-    if (!texto)
-        return LecturaRegistro::OtroTipo;
-    valor = *texto;
-    return LecturaRegistro::Ok;
+    return Leer(nombre, v) == LecturaRegistro::Ok ? ComoTipo(&v, valor) : LecturaRegistro::Falta;
 }
 
 LecturaRegistro RegistroArchivo::LeerEntero(const std::string& nombre, std::uint32_t& valor)
 {
     ValorRegistro v;
-    const LecturaRegistro r = Leer(nombre, v);
-    if (r != LecturaRegistro::Ok)
-        return r;
-    const auto* n = std::get_if<std::uint32_t>(&v);
-    if (!n)
-        return LecturaRegistro::OtroTipo;
-    valor = *n;
-    return LecturaRegistro::Ok;
+    return Leer(nombre, v) == LecturaRegistro::Ok ? ComoTipo(&v, valor) : LecturaRegistro::Falta;
 }
 
 bool RegistroArchivo::Escribir(const std::string& nombre, const std::string& valorTexto)

@@ -47,6 +47,9 @@ public:
     bool existe = false;   // the key exists
     bool fallar = false;   // every operation fails
     std::map<std::string, ValorRegistro> valores;
+
+private:
+    const ValorRegistro* Buscar(const std::string& nombre);
 };
 
 // The REGEDIT4 file (Windows-1252): "REGEDIT4", a blank line, the key line

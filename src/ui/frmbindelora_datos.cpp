@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 
 #include "core/fecha.h"
+#include "colores.h"
 #include "core/texto.h"
 #include "frmbindelora.h"
 #include "platform/mensajes.h"
@@ -11,18 +12,6 @@
 using namespace bindelora;
 
 namespace {
-
-const QColor kColorNormal(238, 238, 255);
-const QColor kColorCambiado(221, 238, 221);
-const QColor kColorDesactivado(192, 192, 192);
-
-void Pintar(QWidget* w, const QColor& c)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Base, c);
-    p.setColor(QPalette::Button, c);
-    w->setPalette(p);
-}
 
 QString Lineas(const std::vector<std::string>& lineas)
 {

@@ -1,6 +1,7 @@
 // The Lista view: the whole address book in the current ordering.
 #include <QMenu>
 
+#include "colores.h"
 #include "frmbindelora.h"
 #include "qtexto.h"
 
@@ -27,6 +28,7 @@ void TfrmBindelora::PrepararListas()
 
     cbOrden->addItems({QStringLiteral("Nombre"), QStringLiteral("Apellido 1"), QStringLiteral("Apellido 2"),
                        QStringLiteral("Grupo")});
+    Pintar(cbOrden, kColorNormal);
 }
 
 void TfrmBindelora::PrepararMenus()

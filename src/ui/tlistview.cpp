@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "colores.h"
 #include "platform/comparador.h"
 #include "qtexto.h"
 
@@ -88,7 +89,7 @@ TListView::TListView(QWidget* parent) : QTableView(parent), modelo_(new ModeloFi
     horizontalHeader()->setMinimumSectionSize(0);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     QPalette p = palette();
-    p.setColor(QPalette::Base, QColor(238, 238, 255));
+    p.setColor(QPalette::Base, kColorNormal);
     // The selection stays visible when the list has no focus.
     p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
     p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));

@@ -159,3 +159,14 @@ TEST_F(Lista, DraggedColumnBordersStayWithinBounds)
     f->ListViewLista->horizontalHeader()->resizeSection(3, 2000);
     EXPECT_EQ(f->ListViewLista->AnchoColumna(3), 999);
 }
+
+TEST_F(Lista, ListsFieldsAndTheOrderingComboWearTheNormalColour)
+{
+    TfrmBindelora* f = ConLibro();
+    const QColor normal(238, 238, 255);
+    for (QWidget* w : std::initializer_list<QWidget*>{f->ListViewLista, f->ListViewAvisal, f->cbOrden, f->edtNombre,
+                                                      f->MemoVarios, f->cbGrupo})
+        EXPECT_EQ(w->palette().color(QPalette::Base), normal) << w->objectName().toStdString();
+    EXPECT_EQ(f->cbOrden->toolTip(), QStringLiteral("Ordenación"));
+    EXPECT_FALSE(f->cbOrden->isEditable());
+}
