@@ -1,5 +1,9 @@
 // Start-up decisions, settings at start and what the shutdown writes.
+#include <QTimer>
+#include <csignal>
+
 #include "entorno.h"
+#include "platform/senales.h"
 
 using namespace bindelora;
 
@@ -215,4 +219,22 @@ TEST_F(Arranque, ExitSaveFailureIsReportedAndKeepsTheOldFile)
     EXPECT_GE(mensajes.cajas.size(), 1u);
     EXPECT_EQ(mensajes.cajas[0].titulo, QStringLiteral("Error al guardar"));
     EXPECT_EQ(Leer(carpeta.path().toStdString() + "/bindelora.dat"), agenda);
+}
+
+TEST_F(Arranque, TerminationSignalShutsDownTheNormalWay)
+{
+    LibroDeDos();
+    std::remove(Avs().c_str());
+    Iniciar();
+    ASSERT_FALSE(programa->Terminado());
+    std::remove(Avs().c_str());  // created empty at start; the shutdown must write it again
+    // As the program entry wires it.
+    TerminarConSenales();
+    auto conexion = QObject::connect(qApp, &QCoreApplication::aboutToQuit, [this] { programa->Apagar(); });
+    QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    QObject::disconnect(conexion);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Avs())));
+    EXPECT_EQ(Leer(Dat()).rfind("VER:2.1\r\n----\r\nNOM:Zoe", 0), 0u);
 }

@@ -132,3 +132,22 @@ TEST(ListaOrdenada, CaptionsFollowTheSpanishCaseSensitiveOrder)
     EXPECT_EQ(l.Texto(l.NumFilas() - 1, 0), "Z");
     EXPECT_EQ(l.FilaSeleccionada(), l.NumFilas() - 1);
 }
+
+TEST_F(AvisalVentana, AddingWithSelectionPicksTheRowOfTheShownMonth)
+{
+    TfrmBindelora* f = Iniciar();
+    f->MesMostrado = 3;
+    f->ListaAvisal.push_back(std::make_unique<TAvisal>(TAvisal{20, 0, 2030, "Mensual"}));
+    f->InsertarFilasAvisal(f->ListaAvisal.back().get(), true);
+    int fila = f->ListViewAvisal->FilaSeleccionada();
+    ASSERT_GE(fila, 0);
+    EXPECT_EQ(f->ListViewAvisal->Texto(fila, ColMesReal), "3");
+    EXPECT_EQ(f->ListViewAvisal->Texto(fila, ColFecha), "20-Mar");
+
+    f->ListaAvisal.push_back(std::make_unique<TAvisal>(TAvisal{2, 8, 2030, "Fechada"}));
+    f->InsertarFilasAvisal(f->ListaAvisal.back().get(), true);
+    fila = f->ListViewAvisal->FilaSeleccionada();
+    ASSERT_GE(fila, 0);
+    EXPECT_EQ(f->ListViewAvisal->Texto(fila, ColTexto), "Fechada");
+    EXPECT_EQ(f->ListViewAvisal->NumFilas(), 13);
+}
