@@ -8,8 +8,6 @@ namespace bindelora {
 
 namespace {
 
-Mensajes* g_mensajes = nullptr;
-
 QMessageBox::Icon IconoQt(IconoMensaje icono)
 {
     switch (icono) {
@@ -22,19 +20,6 @@ QMessageBox::Icon IconoQt(IconoMensaje icono)
 }
 
 }  // namespace
-
-Mensajes& Mensajes::instancia()
-{
-    if (g_mensajes)
-        return *g_mensajes;
-    static MensajesQt reales;
-    return reales;
-}
-
-void Mensajes::setInstancia(Mensajes* m)
-{
-    g_mensajes = m;
-}
 
 RespuestaMensaje MensajesQt::Mostrar(QWidget* dueno, const QString& texto, const QString& titulo,
                                      IconoMensaje icono, BotonesMensaje botones)

@@ -5,6 +5,8 @@
 #include <deque>
 #include <vector>
 
+#include "platform/sustituible.h"
+
 class QWidget;
 
 namespace bindelora {
@@ -13,14 +15,14 @@ enum class IconoMensaje { Aviso, Error, Pregunta, Informacion };
 enum class BotonesMensaje { Aceptar, AceptarCancelar, SiNo };
 enum class RespuestaMensaje { Aceptar, Cancelar, Si, No };
 
-class Mensajes {
+class MensajesQt;
+
+class Mensajes : public Sustituible<Mensajes, MensajesQt> {
 public:
     virtual ~Mensajes() = default;
     virtual RespuestaMensaje Mostrar(QWidget* dueno, const QString& texto, const QString& titulo,
                                      IconoMensaje icono, BotonesMensaje botones) = 0;
 
-    static Mensajes& instancia();
-    static void setInstancia(Mensajes* m);  // no ownership; nullptr: real boxes
 
     // Shorthand for the common call.
     static RespuestaMensaje mostrar(QWidget* dueno, const QString& texto, const QString& titulo,

@@ -19,8 +19,6 @@ namespace bindelora {
 
 namespace {
 
-Registro* g_registro = nullptr;
-
 constexpr std::string_view kClave = "HKEY_LOCAL_MACHINE\\Software\\Quenturo\\Bindelora";
 constexpr std::string_view kCabecera = "REGEDIT4";
 // Files written by newer regedit versions carry this header instead.
@@ -449,19 +447,6 @@ std::map<std::string, ValorRegistro>::iterator BuscarEnMapa(std::map<std::string
 }  // namespace
 
 // ==================================================================== Registro
-
-Registro& Registro::instancia()
-{
-    if (g_registro)
-        return *g_registro;
-    static RegistroArchivo archivo(RegistroArchivo::RutaPorDefecto());
-    return archivo;
-}
-
-void Registro::setInstancia(Registro* r)
-{
-    g_registro = r;
-}
 
 // ============================================================ RegistroMemoria
 

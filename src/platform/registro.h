@@ -7,11 +7,15 @@
 #include <variant>
 #include <vector>
 
+#include "platform/sustituible.h"
+
 namespace bindelora {
 
 enum class LecturaRegistro { Ok, Falta, OtroTipo };
 
-class Registro {
+class RegistroArchivo;
+
+class Registro : public Sustituible<Registro, RegistroArchivo> {
 public:
     virtual ~Registro() = default;
     // Opens the key; with crear, creates it when missing. False when the key
@@ -24,9 +28,6 @@ public:
     virtual bool EscribirEntero(const std::string& nombre, std::uint32_t valor) = 0;
     // Why the last operation failed, in Spanish; empty when it did not.
     virtual std::string Error() const = 0;
-
-    static Registro& instancia();
-    static void setInstancia(Registro* r);  // no ownership; nullptr: the file store
 };
 
 // A value of any type the store may hold; other types are kept as the raw

@@ -1,17 +1,16 @@
 #pragma once
 // Today's date comes from here only, so tests can fix it.
 #include "core/fecha.h"
+#include "platform/sustituible.h"
 
 namespace bindelora {
 
-class Reloj {
+class RelojSistema;
+
+class Reloj : public Sustituible<Reloj, RelojSistema> {
 public:
     virtual ~Reloj() = default;
     virtual Fecha Hoy() const = 0;
-
-    static Reloj& instancia();
-    // Takes no ownership; nullptr goes back to the system clock.
-    static void setInstancia(Reloj* reloj);
 };
 
 class RelojSistema : public Reloj {

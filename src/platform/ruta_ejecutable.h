@@ -2,15 +2,16 @@
 // The full path of the running program, which places the data files.
 #include <string>
 
+#include "platform/sustituible.h"
+
 namespace bindelora {
 
-class RutaEjecutable {
+class RutaEjecutableQt;
+
+class RutaEjecutable : public Sustituible<RutaEjecutable, RutaEjecutableQt> {
 public:
     virtual ~RutaEjecutable() = default;
     virtual std::string Ruta() const = 0;  // UTF-8 file system path
-
-    static RutaEjecutable& instancia();
-    static void setInstancia(RutaEjecutable* r);  // no ownership; nullptr: the real one
 };
 
 class RutaEjecutableQt : public RutaEjecutable {

@@ -6,21 +6,6 @@
 
 namespace bindelora {
 
-namespace {
-Ventanas* actual = nullptr;
-}
-
-Ventanas& Ventanas::instancia()
-{
-    static VentanasQt real;
-    return actual ? *actual : real;
-}
-
-void Ventanas::setInstancia(Ventanas* v)
-{
-    actual = v;
-}
-
 void VentanasQt::Arrastrar(QWidget* ventana)
 {
     if (QWindow* w = ventana->window()->windowHandle()) w->startSystemMove();

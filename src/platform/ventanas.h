@@ -6,21 +6,22 @@
 #include <initializer_list>
 #include <vector>
 
+#include "platform/sustituible.h"
+
 class QWidget;
 class QDialog;
 
 namespace bindelora {
 
-class Ventanas {
+class VentanasQt;
+
+class Ventanas : public Sustituible<Ventanas, VentanasQt> {
 public:
     virtual ~Ventanas() = default;
     // The system moves the window as when its caption is dragged.
     virtual void Arrastrar(QWidget* ventana) = 0;
     // Shows the window modally; returns its result code.
     virtual int MostrarModal(QDialog* ventana) = 0;
-
-    static Ventanas& instancia();
-    static void setInstancia(Ventanas* v);  // no ownership; nullptr: the real one
 };
 
 class VentanasQt : public Ventanas {
