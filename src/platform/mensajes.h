@@ -23,7 +23,6 @@ public:
     virtual RespuestaMensaje Mostrar(QWidget* dueno, const QString& texto, const QString& titulo,
                                      IconoMensaje icono, BotonesMensaje botones) = 0;
 
-
     // Shorthand for the common call.
     static RespuestaMensaje mostrar(QWidget* dueno, const QString& texto, const QString& titulo,
                                     IconoMensaje icono, BotonesMensaje botones = BotonesMensaje::Aceptar)
