@@ -494,24 +494,24 @@ LecturaRegistro RegistroMemoria::LeerEntero(const std::string& nombre, std::uint
     return ComoTipo(Buscar(nombre), valor);
 }
 
-bool RegistroMemoria::EscribirCadena(const std::string& nombre, const std::string& valor)
+bool RegistroMemoria::Poner(const std::string& nombre, ValorRegistro valor)
 {
     if (fallar)
         return false;
     const auto it = BuscarEnMapa(valores, nombre);
-    (it == valores.end() ? valores[nombre] : it->second) = valor;
+    (it == valores.end() ? valores[nombre] : it->second) = std::move(valor);
     existe = true;
     return true;
 }
 
+bool RegistroMemoria::EscribirCadena(const std::string& nombre, const std::string& valor)
+{
+    return Poner(nombre, valor);
+}
+
 bool RegistroMemoria::EscribirEntero(const std::string& nombre, std::uint32_t valor)
 {
-    if (fallar)
-        return false;
-    const auto it = BuscarEnMapa(valores, nombre);
-    (it == valores.end() ? valores[nombre] : it->second) = valor;
-    existe = true;
-    return true;
+    return Poner(nombre, valor);
 }
 
 // ============================================================ RegistroArchivo

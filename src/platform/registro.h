@@ -51,6 +51,7 @@ public:
 
 private:
     const ValorRegistro* Buscar(const std::string& nombre);
+    bool Poner(const std::string& nombre, ValorRegistro valor);
 };
 
 // The REGEDIT4 file (Windows-1252): "REGEDIT4", a blank line, the key line

@@ -67,35 +67,22 @@ void TfrmBindelora::FormCreate()
     SincronizarCumples();
 
     // The first view: the setting, then the command line.
+    auto elegir = [this](QPushButton* boton, QWidget* panel) {
+        BotonVistaActual = boton;
+        if (panel) panel->raise();
+    };
     const std::string& mostrar = Config.AlEjecutarMostrar;
-    if (mostrar == "DATOS") {
-        BotonVistaActual = btnDatos;
-        PanelDatos->raise();
-    } else if (mostrar == "CUMPLES") {
-        BotonVistaActual = btnCumples;
-        PanelCumples->raise();
-    } else if (mostrar == "AVISAL") {
-        BotonVistaActual = btnAvisal;
-        PanelAvisal->raise();
-    } else {
-        BotonVistaActual = btnLista;
-    }
+    if (mostrar == "DATOS") elegir(btnDatos, PanelDatos);
+    else if (mostrar == "CUMPLES") elegir(btnCumples, PanelCumples);
+    else if (mostrar == "AVISAL") elegir(btnAvisal, PanelAvisal);
+    else elegir(btnLista, nullptr);  // the timer's click raises it
 
     const std::string interruptor =
         argumentos_.size() > 1 ? NormalizarTexto(deQ(argumentos_.at(1)), true) : std::string();
-    if (interruptor == "/LISTA") {
-        BotonVistaActual = btnLista;
-        PanelLista->raise();
-    } else if (interruptor == "/DATOS" || ListaPibes.empty()) {
-        BotonVistaActual = btnDatos;
-        PanelDatos->raise();
-    } else if (interruptor == "/CUMPLES") {
-        BotonVistaActual = btnCumples;
-        PanelCumples->raise();
-    } else if (interruptor == "/AVISAL") {
-        BotonVistaActual = btnAvisal;
-        PanelAvisal->raise();
-    }
+    if (interruptor == "/LISTA") elegir(btnLista, PanelLista);
+    else if (interruptor == "/DATOS" || ListaPibes.empty()) elegir(btnDatos, PanelDatos);
+    else if (interruptor == "/CUMPLES") elegir(btnCumples, PanelCumples);
+    else if (interruptor == "/AVISAL") elegir(btnAvisal, PanelAvisal);
 
     TimerOnLoad->setInterval(1);
     TimerOnLoad->start();

@@ -2,8 +2,8 @@
 // and deletion.
 #include <QPlainTextEdit>
 
-#include "core/fecha.h"
 #include "colores.h"
+#include "core/fecha.h"
 #include "core/texto.h"
 #include "frmbindelora.h"
 #include "platform/mensajes.h"

@@ -1,6 +1,5 @@
 #include "tlistview.h"
 
-#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <algorithm>
