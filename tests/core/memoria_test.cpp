@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#if defined(__GLIBC__) && defined(__linux__)
+#include <unistd.h>
+#endif
+
+#include "core/memoria.h"
+
+namespace {
+
+using namespace bindelora;
+
+// A reservation must leave the heap working as before: blocks allocated
+// under it are usable and freed normally, and so are those after it.
+TEST(ReservaMemoria, HeapGrowsOnceAndStaysUsable)
+{
+    constexpr std::size_t kMB = 1 << 20;
+    {
+        ReservaMemoria pequena(64 * 1024);
+        EXPECT_EQ(pequena.Marcados(), 0u);  // too small to be worth a huge page
+    }
+    std::vector<char*> bloques;
+    {
+        ReservaMemoria r(32 * kMB);
+        EXPECT_LE(r.Marcados(), 32 * kMB);
+#if defined(__GLIBC__) && defined(__linux__)
+        // 24 MB of small blocks fit in what the heap holds now, whether it
+        // grew for them or had the room already: no growth on the way.
+        void* tope = ::sbrk(0);
+#endif
+        for (int i = 0; i < 24 * 1024; ++i) {
+            bloques.push_back(static_cast<char*>(std::malloc(1000)));
+            ASSERT_NE(bloques.back(), nullptr);
+            bloques.back()[0] = bloques.back()[999] = static_cast<char>(i);
+        }
+#if defined(__GLIBC__) && defined(__linux__)
+        EXPECT_EQ(::sbrk(0), tope);
+#endif
+    }
+    for (int i = 0; i < 24 * 1024; ++i) {
+        EXPECT_EQ(bloques[static_cast<std::size_t>(i)][999], static_cast<char>(i));
+        std::free(bloques[static_cast<std::size_t>(i)]);
+    }
+    void* despues = std::malloc(4 * kMB);
+    ASSERT_NE(despues, nullptr);
+    std::free(despues);
+}
+
+}  // namespace
