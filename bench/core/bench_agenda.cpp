@@ -13,6 +13,7 @@
 #include <string>
 
 #include <malloc.h>
+#include <spawn.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -91,97 +92,89 @@ void ContarFallos(benchmark::State& st, long antes)
 
 double Segundos(const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; }
 
-// Every load starts with the heap handed back to the system, so the book's
-// memory comes fresh from the kernel as at program start. Its user and
-// system time are given apart: the system part is mostly page faults.
-void BM_AgendaCargar(benchmark::State& st)
+long CampoStatus(const char* nombre)
+{
+    std::ifstream f("/proc/self/status");
+    std::string linea;
+    const std::string prefijo = std::string(nombre) + ":";
+    while (std::getline(f, linea))
+        if (linea.compare(0, prefijo.size(), prefijo) == 0) return std::stol(linea.substr(prefijo.size()));
+    return -1;
+}
+
+// What one load in a process of its own measured.
+struct Medida {
+    double ms = 0, msUsuario = 0, msSistema = 0;
+    long fallos = 0, picoKB = 0, listaKB = 0;
+};
+
+// A load measured in this very program started again with "--cargar": a new
+// process has only fresh memory, as the program has when it starts, and
+// nothing the benchmarks did before lingers in its heap.
+bool CargarEnOtroProceso(const std::string& ruta, Medida& m)
+{
+    int tubo[2];
+    if (::pipe(tubo) != 0) return false;
+    posix_spawn_file_actions_t acciones;
+    ::posix_spawn_file_actions_init(&acciones);
+    ::posix_spawn_file_actions_adddup2(&acciones, tubo[1], STDOUT_FILENO);
+    ::posix_spawn_file_actions_addclose(&acciones, tubo[0]);
+    std::string programa = "/proc/self/exe", opcion = "--cargar", archivo = ruta;
+    char* args[] = {programa.data(), opcion.data(), archivo.data(), nullptr};
+    pid_t hijo = -1;
+    const int e = ::posix_spawn(&hijo, programa.c_str(), &acciones, nullptr, args, environ);
+    ::posix_spawn_file_actions_destroy(&acciones);
+    ::close(tubo[1]);
+    std::string salida;
+    char buf[256];
+    for (ssize_t r; e == 0 && (r = ::read(tubo[0], buf, sizeof buf)) > 0;) salida.append(buf, static_cast<std::size_t>(r));
+    ::close(tubo[0]);
+    int estado = -1;
+    if (e == 0) ::waitpid(hijo, &estado, 0);
+    return e == 0 && estado == 0 &&
+           std::sscanf(salida.c_str(), "%lf %lf %lf %ld %ld %ld", &m.ms, &m.msUsuario, &m.msSistema, &m.fallos,
+                       &m.picoKB, &m.listaKB) == 6;
+}
+
+// The loads run in a new process each; `pausa` seconds of rest before each
+// let a virtual machine's host take back the memory just freed, as it has
+// when a user starts the program after the machine sat idle. User and
+// system time are given apart (the system part is mostly page faults), with
+// the peak memory of the load over the file's size.
+void MedirCargas(benchmark::State& st, unsigned pausa)
 {
     const std::size_t n = static_cast<std::size_t>(st.range(0));
     const std::string& ruta = Archivo(n);
-    const auto tamano = fs::file_size(ruta);
-    ListaPibes l;
-    const long fallos = FallosDePagina();
-    double usuario = 0, sistema = 0;
+    const double tamano = static_cast<double>(fs::file_size(ruta));
+    Medida suma;
     for (auto _ : st) {
-        rusage antes, despues;
-        ::getrusage(RUSAGE_SELF, &antes);
-        ResultadoLectura r = LeerAgenda(ruta, l);
-        ::getrusage(RUSAGE_SELF, &despues);
-        usuario += Segundos(despues.ru_utime) - Segundos(antes.ru_utime);
-        sistema += Segundos(despues.ru_stime) - Segundos(antes.ru_stime);
-        if (r.estado != EstadoLectura::Completa || l.size() != n) st.SkipWithError("lectura incompleta");
-        // Freeing the book is not part of loading it.
-        st.PauseTiming();
-        ListaPibes().swap(l);
-        ::malloc_trim(0);
-        st.ResumeTiming();
-    }
-    ContarFallos(st, fallos);
-    st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations() * tamano));
-    st.counters["MB_archivo"] = static_cast<double>(tamano) / 1e6;
-    st.counters["ms_usuario"] = benchmark::Counter(usuario * 1e3, benchmark::Counter::kAvgIterations);
-    st.counters["ms_sistema"] = benchmark::Counter(sistema * 1e3, benchmark::Counter::kAvgIterations);
-}
-BENCHMARK(BM_AgendaCargar)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-
-// The first load of a program started after the machine sat idle, as a
-// user starts it: in a new process, after a pause of a few seconds, long
-// enough for a virtual machine's host to take back the memory just freed.
-// Each round times the load alone, inside the child.
-void BM_AgendaCargarTrasReposo(benchmark::State& st)
-{
-    const std::string& ruta = Archivo(static_cast<std::size_t>(st.range(0)));
-    for (auto _ : st) {
-        ::sleep(3);
-        int tubo[2];
-        if (::pipe(tubo) != 0) {
-            st.SkipWithError("pipe");
+        if (pausa) ::sleep(pausa);
+        Medida m;
+        if (!CargarEnOtroProceso(ruta, m)) {
+            st.SkipWithError("la carga falló");
             return;
         }
-        pid_t hijo = ::fork();
-        if (hijo == 0) {
-            ::close(tubo[0]);
-            ListaPibes l;
-            const auto t0 = std::chrono::steady_clock::now();
-            const bool bien = LeerAgenda(ruta, l).estado == EstadoLectura::Completa;
-            double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-            if (!bien) s = -1;
-            [[maybe_unused]] auto w = ::write(tubo[1], &s, sizeof s);
-            ::_exit(0);
-        }
-        ::close(tubo[1]);
-        double s = -1;
-        if (hijo < 0 || ::read(tubo[0], &s, sizeof s) != sizeof s || s < 0) st.SkipWithError("la carga falló");
-        ::close(tubo[0]);
-        if (hijo > 0) ::waitpid(hijo, nullptr, 0);
-        st.SetIterationTime(s);
+        st.SetIterationTime(m.ms / 1e3);
+        suma.msUsuario += m.msUsuario;
+        suma.msSistema += m.msSistema;
+        suma.fallos += m.fallos;
+        suma.picoKB = std::max(suma.picoKB, m.picoKB);
     }
+    using C = benchmark::Counter;
+    st.SetBytesProcessed(static_cast<std::int64_t>(static_cast<double>(st.iterations()) * tamano));
+    st.counters["MB_archivo"] = tamano / 1e6;
+    st.counters["ms_usuario"] = C(suma.msUsuario, C::kAvgIterations);
+    st.counters["ms_sistema"] = C(suma.msSistema, C::kAvgIterations);
+    st.counters["fallos_pagina"] = C(static_cast<double>(suma.fallos), C::kAvgIterations);
+    st.counters["MB_pico"] = static_cast<double>(suma.picoKB) * 1024 / 1e6;
+    st.counters["pico_por_archivo"] = static_cast<double>(suma.picoKB) * 1024 / tamano;
 }
-BENCHMARK(BM_AgendaCargarTrasReposo)->Arg(100000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// The same load with the heap kept between rounds, as when the book is read
-// again during a run: the reader's own cost, with the memory already there.
-void BM_AgendaCargarConMemoria(benchmark::State& st)
-{
-    const std::size_t n = static_cast<std::size_t>(st.range(0));
-    const std::string& ruta = Archivo(n);
-    ::mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    ListaPibes l;
-    LeerAgenda(ruta, l);
-    ListaPibes().swap(l);
-    const long fallos = FallosDePagina();
-    for (auto _ : st) {
-        if (LeerAgenda(ruta, l).estado != EstadoLectura::Completa || l.size() != n)
-            st.SkipWithError("lectura incompleta");
-        st.PauseTiming();
-        ListaPibes().swap(l);
-        st.ResumeTiming();
-    }
-    ContarFallos(st, fallos);
-    ::mallopt(M_TRIM_THRESHOLD, 128 * 1024);
-    ::malloc_trim(0);
-}
-BENCHMARK(BM_AgendaCargarConMemoria)->Arg(100000)->Unit(benchmark::kMillisecond);
+void BM_AgendaCargar(benchmark::State& st) { MedirCargas(st, 0); }
+BENCHMARK(BM_AgendaCargar)->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_AgendaCargarTrasReposo(benchmark::State& st) { MedirCargas(st, 3); }
+BENCHMARK(BM_AgendaCargarTrasReposo)->Arg(100000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // What fresh memory alone costs on this machine: a newly mapped region the
 // size of a loaded 100,000-contact book, written once a page, no parsing.
@@ -263,64 +256,29 @@ void BM_AgendaGuardar(benchmark::State& st)
 }
 BENCHMARK(BM_AgendaGuardar)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-long CampoStatus(const char* nombre)
-{
-    std::ifstream f("/proc/self/status");
-    std::string linea;
-    const std::string prefijo = std::string(nombre) + ":";
-    while (std::getline(f, linea))
-        if (linea.compare(0, prefijo.size(), prefijo) == 0) return std::stol(linea.substr(prefijo.size()));
-    return -1;
-}
-
-// Peak memory of one load. It runs in a child process so nothing the
-// benchmark process did before blurs the figure: the child hands free heap
-// back to the system (malloc_trim), resets its high-water mark
-// (clear_refs "5"), takes VmRSS as the baseline, loads, and reports VmHWM
-// minus that baseline. The steady size of the loaded book is given too.
-void BM_AgendaMemoriaCarga(benchmark::State& st)
-{
-    const std::size_t n = static_cast<std::size_t>(st.range(0));
-    const std::string& ruta = Archivo(n);
-    const double tamano = static_cast<double>(fs::file_size(ruta));
-    long medidas[2] = {-1, -1};
-    for (auto _ : st) {
-        int tubo[2];
-        if (::pipe(tubo) != 0) {
-            st.SkipWithError("pipe");
-            return;
-        }
-        pid_t hijo = ::fork();
-        if (hijo == 0) {
-            ::close(tubo[0]);
-            ::malloc_trim(0);
-            if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
-                std::fputs("5", f);
-                std::fclose(f);
-            }
-            long antes = CampoStatus("VmRSS");
-            long res[2] = {-1, -1};
-            {
-                ListaPibes l;
-                if (LeerAgenda(ruta, l).estado == EstadoLectura::Completa && antes >= 0) {
-                    res[0] = CampoStatus("VmHWM") - antes;
-                    res[1] = CampoStatus("VmRSS") - antes;
-                }
-            }
-            [[maybe_unused]] auto w = ::write(tubo[1], res, sizeof res);
-            ::_exit(0);
-        }
-        ::close(tubo[1]);
-        if (hijo < 0 || ::read(tubo[0], medidas, sizeof medidas) != sizeof medidas || medidas[0] < 0)
-            st.SkipWithError("no se pudo medir la memoria");
-        ::close(tubo[0]);
-        if (hijo > 0) ::waitpid(hijo, nullptr, 0);
-    }
-    st.counters["MB_archivo"] = tamano / 1e6;
-    st.counters["MB_pico"] = static_cast<double>(medidas[0]) * 1024 / 1e6;
-    st.counters["MB_lista"] = static_cast<double>(medidas[1]) * 1024 / 1e6;
-    st.counters["pico_por_archivo"] = static_cast<double>(medidas[0]) * 1024 / tamano;
-}
-BENCHMARK(BM_AgendaMemoriaCarga)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace bindelora::bench {
+
+// "--cargar FILE": one load, then on one line its time, user and system time
+// in ms, page faults, and in kB the peak memory it added and what stayed.
+int CargarUnaVez(const char* ruta)
+{
+    rusage antes, despues;
+    const long rss = CampoStatus("VmRSS");
+    ::getrusage(RUSAGE_SELF, &antes);
+    const auto t0 = std::chrono::steady_clock::now();
+    ListaPibes l;
+    const bool bien = LeerAgenda(ruta, l).estado == EstadoLectura::Completa;
+    const auto t1 = std::chrono::steady_clock::now();
+    ::getrusage(RUSAGE_SELF, &despues);
+    if (!bien) return 1;
+    std::printf("%.3f %.3f %.3f %ld %ld %ld\n", std::chrono::duration<double, std::milli>(t1 - t0).count(),
+                (Segundos(despues.ru_utime) - Segundos(antes.ru_utime)) * 1e3,
+                (Segundos(despues.ru_stime) - Segundos(antes.ru_stime)) * 1e3, despues.ru_minflt - antes.ru_minflt,
+                CampoStatus("VmHWM") - rss, CampoStatus("VmRSS") - rss);
+    return 0;
+}
+
+}  // namespace bindelora::bench

@@ -1,11 +1,12 @@
 #include "core/memoria.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <limits>
-#include <vector>
+#include <functional>
+#include <iterator>
 
 #if defined(__GLIBC__) && defined(__linux__)
-#include <malloc.h>
+#include <cstdlib>
 #include <sys/mman.h>
 #include <unistd.h>
 #define BINDELORA_RESERVA_GLIBC 1
@@ -13,53 +14,67 @@
 
 namespace bindelora {
 
+#ifdef BINDELORA_RESERVA_GLIBC
+
 namespace {
 
-#ifdef BINDELORA_RESERVA_GLIBC
-// The C library's documented default for the heap's extra growth. Setting
-// it also stops malloc from raising its threshold for mapping large blocks
-// on its own, which only concerns blocks of 128 KiB and more.
-constexpr int kRellenoPorDefecto = 128 * 1024;
 constexpr std::uintptr_t kPaginaEnorme = std::uintptr_t{2} << 20;
-constexpr std::size_t kBloque = 64 * 1024;  // below the size malloc maps on its own
-#endif
+// malloc raises its threshold for mapping blocks of their own to the size of
+// a freed mapped block, up to 32 MiB (on 64-bit systems).
+constexpr std::size_t kEnsenar = std::size_t{31} << 20;
+constexpr std::size_t kBloque = std::size_t{30} << 20;
+// Too large for malloc's per-thread caches, so freeing it reaches the heap.
+constexpr std::size_t kGuarda = 4096;
 
 }  // namespace
 
-ReservaMemoria::ReservaMemoria([[maybe_unused]] std::size_t bytes)
+// No malloc setting is changed: that would stop malloc from adjusting its
+// thresholds on its own for the rest of the run. It is done with blocks:
+//  1. a mapped block of the largest size, freed, raises those thresholds as
+//     the first large free of a run does anyway, so the blocks below come
+//     from the heap and its free top is not handed back early;
+//  2. blocks of the reserved size grow the heap in a few steps;
+//  3. the new part is marked for huge pages before anything touches it;
+//  4. the blocks are freed, all but the highest, which shrinks in place to a
+//     small guard that keeps the free stretch below it from joining the top
+//     and being handed back to the system before the load uses it.
+ReservaMemoria::ReservaMemoria(std::size_t bytes)
 {
-#ifdef BINDELORA_RESERVA_GLIBC
-    if (bytes < kPaginaEnorme * 2 || bytes > static_cast<std::size_t>(std::numeric_limits<int>::max())) return;
-    if (::mallopt(M_TOP_PAD, static_cast<int>(bytes)) != 1) return;
-    activa_ = true;
-    // The next growth of the heap now takes `bytes` more than it needs.
-    // Small blocks are taken until it happens, then given back: free space
-    // already in the heap is used first, and trimming keeps the padding.
+    if (bytes < kPaginaEnorme * 2) return;
+    if (void* grande = std::malloc(kEnsenar)) std::free(grande);
     char* antes = static_cast<char*>(::sbrk(0));
-    char* despues = antes;
-    std::vector<void*> bloques;
-    bloques.reserve(bytes / kBloque + 1);
-    while (despues == antes && bloques.size() <= bytes / kBloque) {
-        void* b = ::malloc(kBloque);
-        if (!b) break;
-        bloques.push_back(b);
-        despues = static_cast<char*>(::sbrk(0));
+    void* bloques[64];
+    std::size_t n = 0;
+    for (std::size_t resto = bytes; resto > 0 && n < std::size(bloques);) {
+        const std::size_t t = std::min(resto, kBloque);
+        if (!(bloques[n] = std::malloc(t))) break;
+        ++n;
+        resto -= t;
     }
-    for (void* b : bloques) ::free(b);
-    if (antes == reinterpret_cast<char*>(-1) || despues <= antes) return;
-    // Only whole huge pages inside the new part of the heap.
-    const auto desde = (reinterpret_cast<std::uintptr_t>(antes) + kPaginaEnorme - 1) & ~(kPaginaEnorme - 1);
-    const auto hasta = reinterpret_cast<std::uintptr_t>(despues) & ~(kPaginaEnorme - 1);
-    if (hasta > desde && ::madvise(reinterpret_cast<void*>(desde), hasta - desde, MADV_HUGEPAGE) == 0)
-        marcados_ = hasta - desde;
-#endif
+    char* despues = static_cast<char*>(::sbrk(0));
+    if (antes != reinterpret_cast<char*>(-1) && despues > antes) {
+        // Only whole huge pages inside the new part of the heap.
+        const auto desde = (reinterpret_cast<std::uintptr_t>(antes) + kPaginaEnorme - 1) & ~(kPaginaEnorme - 1);
+        const auto hasta = reinterpret_cast<std::uintptr_t>(despues) & ~(kPaginaEnorme - 1);
+        if (hasta > desde && ::madvise(reinterpret_cast<void*>(desde), hasta - desde, MADV_HUGEPAGE) == 0)
+            marcados_ = hasta - desde;
+    }
+    if (n == 0) return;
+    auto alto = std::max_element(bloques, bloques + n, [](void* a, void* b) { return std::less<>()(a, b); });
+    for (void** b = bloques; b != bloques + n; ++b)
+        if (b != alto) std::free(*b);
+    guarda_ = std::realloc(*alto, kGuarda);
+    if (!guarda_) guarda_ = *alto;
 }
 
-ReservaMemoria::~ReservaMemoria()
-{
-#ifdef BINDELORA_RESERVA_GLIBC
-    if (activa_) ::mallopt(M_TOP_PAD, kRellenoPorDefecto);
+// What the load left unused now joins the top, and is handed back if large.
+ReservaMemoria::~ReservaMemoria() { std::free(guarda_); }
+
+#else
+
+ReservaMemoria::ReservaMemoria(std::size_t) {}
+ReservaMemoria::~ReservaMemoria() = default;
+
 #endif
-}
 
 }  // namespace bindelora

@@ -20,7 +20,7 @@ public:
     std::size_t Marcados() const { return marcados_; }
 
 private:
-    bool activa_ = false;
+    void* guarda_ = nullptr;
     std::size_t marcados_ = 0;
 };
 
