@@ -30,7 +30,7 @@ constexpr std::size_t kGuarda = 4096;
 
 // No malloc setting is changed: that would stop malloc from adjusting its
 // thresholds on its own for the rest of the run. It is done with blocks:
-//  1. a mapped block of the largest size, freed, raises those thresholds as
+//  1. a mapped block just under the largest size, freed, raises those thresholds as
 //     the first large free of a run does anyway, so the blocks below come
 //     from the heap and its free top is not handed back early;
 //  2. blocks of the reserved size grow the heap in a few steps;
