@@ -12,7 +12,6 @@
 #include <random>
 #include <string>
 
-#include <malloc.h>
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
