@@ -5,6 +5,7 @@
 #include "core/archivo.h"
 #include "core/orden.h"
 #include "frmbindelora.h"
+#include "platform/carpeta_datos.h"
 #include "platform/comparador.h"
 #include "platform/mensajes.h"
 #include "platform/ruta_ejecutable.h"
@@ -14,7 +15,7 @@ using namespace bindelora;
 
 std::string TfrmBindelora::RutaAgenda() const
 {
-    return NombreArchivoDatos(RutaEjecutable::instancia().Ruta(), "dat");
+    return RutaArchivoDatos(RutaEjecutable::instancia().Ruta(), "dat");
 }
 
 bool TfrmBindelora::CargarAgenda()

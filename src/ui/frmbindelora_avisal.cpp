@@ -3,6 +3,7 @@
 #include "core/archivo.h"
 #include "core/archivo_avisal.h"
 #include "frmbindelora.h"
+#include "platform/carpeta_datos.h"
 #include "platform/mensajes.h"
 #include "platform/reloj.h"
 #include "platform/ruta_ejecutable.h"
@@ -11,7 +12,7 @@ using namespace bindelora;
 
 std::string TfrmBindelora::RutaAvisal() const
 {
-    return NombreArchivoDatos(RutaEjecutable::instancia().Ruta(), "avs");
+    return RutaArchivoDatos(RutaEjecutable::instancia().Ruta(), "avs");
 }
 
 bool TfrmBindelora::CargarAvisal()
