@@ -1,5 +1,6 @@
 // Bindelora: an address book with a calendar of dated events.
 #include <QApplication>
+#include <QIcon>
 
 #include "platform/senales.h"
 #include "programa.h"
@@ -10,6 +11,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Bindelora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Bindelora v2.3"));
     QApplication::setStyle(QStringLiteral("Fusion"));
+    // Lets the desktop match the windows to the installed launcher and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(BINDELORA_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(BINDELORA_APP_ID)));
     bindelora::TerminarConSenales();
 
     bindelora::Programa programa(app.arguments());
