@@ -5,7 +5,14 @@ PACKAGES   := cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-
               qt6-multimedia-dev libjpeg-dev fonts-liberation libgtest-dev libgmock-dev libbenchmark-dev
 SUDO       := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test bench clean
+# The launcher and AppStream checks among the tests.
+PACKAGES   += desktop-file-utils appstream
+# Only for `make screenshots`.
+SHOT_PACKAGES := xvfb xdotool imagemagick
+# `make install PREFIX=...`; DESTDIR is honoured too.
+PREFIX     ?= /usr/local
+
+.PHONY: all deps configure build run test bench install screenshots clean
 
 all: build
 
@@ -36,6 +43,14 @@ test: build
 bench: build
 	$(BUILD)/bin/bench_core
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/bench_ui
+
+install: configure
+	cmake --build $(BUILD) -j $(JOBS) --target bindelora iconos
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+screenshots: build
+	@$(MAKE) --no-print-directory deps PACKAGES="$(SHOT_PACKAGES)"
+	tools/screenshots.sh $(BUILD)/bin/bindelora docs
 
 clean:
 	rm -rf $(BUILD)
