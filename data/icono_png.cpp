@@ -31,6 +31,11 @@ int main(int argc, char** argv)
         p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
         svg.render(&p, QRectF(0, 0, lado, lado));
         p.end();
+        // A drawing the renderer could not follow comes out empty.
+        if (img.pixelColor(lado / 2, lado / 2).alpha() == 0) {
+            std::fprintf(stderr, "%s: el dibujo sale vacío a %d px\n", argv[1], lado);
+            return 1;
+        }
         const QString carpeta = QStringLiteral("%1/%2x%2/apps").arg(QString::fromLocal8Bit(argv[2])).arg(lado);
         QDir().mkpath(carpeta);
         const QString archivo = carpeta + QLatin1Char('/') + QString::fromLocal8Bit(argv[3]) + QStringLiteral(".png");
