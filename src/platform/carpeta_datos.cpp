@@ -40,13 +40,13 @@ bool CrearCarpetas(const std::string& ruta, std::string& error)
     struct stat st {};
     if (::stat(ruta.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return true;
-        error = "«" + ruta + "» existe y no es una carpeta.";
+        error = "No se pudo crear la carpeta " + ruta + ": ya existe y no es una carpeta";
         return false;
     }
     const std::string padre = CarpetaDe(ruta);
     if (padre != ruta && padre != "." && !CrearCarpetas(padre, error)) return false;
     if (::mkdir(ruta.c_str(), 0700) != 0 && errno != EEXIST) {
-        error = "No se ha podido crear la carpeta «" + ruta + "»: " + std::strerror(errno) + ".";
+        error = "No se pudo crear la carpeta " + ruta + ": " + std::strerror(errno);
         return false;
     }
     return true;
