@@ -100,23 +100,28 @@ done
 DISPLAY=:$(head -n1 "$tmp/pantalla")
 export DISPLAY
 
-# The program's windows, by pid, of a given size.
-ventana() {  # ventana WIDTH HEIGHT: prints the id of the first such window
+# The program's visible windows, by pid. With WIDTH HEIGHT: the first of
+# that size; with "otra": the first that is not the main window.
+ventana() {  # ventana WIDTH HEIGHT | ventana otra
     for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
         eval "$(xdotool getwindowgeometry --shell "$id")"
-        if [ "$WIDTH" -eq "$1" ] && [ "$HEIGHT" -eq "$2" ]; then echo "$id"; return 0; fi
+        if [ "$1" = otra ]; then
+            [ "$id" = "$principal" ] || { echo "$id"; return 0; }
+        elif [ "$WIDTH" -eq "$1" ] && [ "$HEIGHT" -eq "$2" ]; then
+            echo "$id"; return 0
+        fi
     done
     return 1
 }
 
-esperar_ventana() {  # esperar_ventana WIDTH HEIGHT
+esperar_ventana() {  # esperar_ventana (WIDTH HEIGHT | otra)
     i=0
-    until ventana "$1" "$2" >/dev/null; do
+    until ventana "$@" >/dev/null; do
         i=$((i + 1)); [ $i -le 100 ] || return 1
         sleep 0.1
     done
     sleep 0.8   # let it paint
-    ventana "$1" "$2"
+    ventana "$@"
 }
 
 iniciar() {  # iniciar SWITCH
@@ -155,7 +160,7 @@ terminar
 
 # The Avisal view shows the entries that fall today in a window of its own.
 iniciar /AVISAL
-if hoy=$(esperar_ventana 305 166); then
+if hoy=$(esperar_ventana otra); then
     foto "$hoy" sucesos-hoy
     xdotool key --window "$hoy" Escape
     sleep 0.8
