@@ -273,13 +273,14 @@ void TfrmBindelora::EliminarAvisalesIguales(const TAvisal& a)
     const std::string dia = std::to_string(a.Dia);
     const std::string mes = std::to_string(a.Mes);
     const std::string ano = std::to_string(a.Ano);
+    // Nothing stays selected: without a current row the view does not pick
+    // the deleted row's neighbour as it removes it.
+    ListViewAvisal->clearSelection();
+    ListViewAvisal->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     for (int i = ListViewAvisal->NumFilas() - 1; i >= 0; --i)
         if (ListViewAvisal->Texto(i, ColDia) == dia && ListViewAvisal->Texto(i, ColMes) == mes &&
             ListViewAvisal->Texto(i, ColAno) == ano && ListViewAvisal->Texto(i, ColTexto) == a.Texto)
             ListViewAvisal->EliminarFila(i);
-    // Nothing stays selected, not even the row that took the deleted one's place.
-    ListViewAvisal->clearSelection();
-    ListViewAvisal->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 
     std::erase_if(ListaAvisal, [&](const std::unique_ptr<TAvisal>& e) {
         if (!Iguales(*e, a)) return false;
