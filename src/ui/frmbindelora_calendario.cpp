@@ -1,5 +1,6 @@
 // The month calendar of the Avisal view: 42 day cells drawn by the program,
 // marks on the days with entries, today's ring and the day click.
+#include <array>
 #include <charconv>
 
 #include "celdasdia.h"
@@ -82,11 +83,18 @@ void TfrmBindelora::DibujarMes(int mes, int ano)
 void TfrmBindelora::MarcarDiasConAvisal(int mes, int ano)
 {
     // An entry marks its day in that month of every year; a monthly one in
-    // every month.
+    // every month. Many rows share a day: each day is painted once. The rows
+    // hold their numbers as plain decimals, so comparing texts is converting.
+    const std::string mesTexto = std::to_string(mes);
+    std::array<bool, 32> conAvisal{};
     for (int i = 0; i < ListViewAvisal->NumFilas(); ++i) {
-        const int m = Numero(ListViewAvisal->Texto(i, ColMes));
-        if (m == 0 || m == mes) MarcarDia(Numero(ListViewAvisal->Texto(i, ColDia)), mes, ano, false);
+        const std::string& m = ListViewAvisal->Texto(i, ColMes);
+        if (m != "0" && m != mesTexto) continue;
+        const int d = Numero(ListViewAvisal->Texto(i, ColDia));
+        if (d >= 1 && d <= 31) conAvisal[static_cast<std::size_t>(d)] = true;
     }
+    for (int d = 1; d <= 31; ++d)
+        if (conAvisal[static_cast<std::size_t>(d)]) MarcarDia(d, mes, ano, false);
 }
 
 void TfrmBindelora::MostrarMes(int mes, int ano)
