@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -112,6 +113,10 @@ void TfrmBindelora::ConectarAvisal()
     setTabOrder(edtAvisalTexto, btnAvisalNuevo);
     setTabOrder(btnAvisalNuevo, btnAvisalEliminar);
     setTabOrder(btnAvisalEliminar, btnAvisalActualizar);
+    // Enter on a focused button presses it, as on the desktop this imitates;
+    // the text field has no length limit.
+    for (QPushButton* b : {btnAvisalNuevo, btnAvisalEliminar, btnAvisalActualizar}) b->setAutoDefault(true);
+    edtAvisalTexto->setMaxLength(std::numeric_limits<int>::max());
     ColorearAvisal(false);
 }
 
