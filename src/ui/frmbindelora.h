@@ -122,6 +122,7 @@ public:
     void CalendarioDiaClick(TEtiquetaDia* etiqueta);
 
     // --- Events list and editor ---
+    QLabel* ImageNewAvisal = nullptr;
     QMenu* PopupMenuAvisal = nullptr;
     QAction* mnuAvisalEliminar = nullptr;
     QAction* mnuAvisalSep1 = nullptr;

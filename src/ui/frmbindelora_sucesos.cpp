@@ -1,6 +1,7 @@
 // The Avisal view's events list and its editor: selecting, adding, changing
 // and deleting entries, the two orderings, and the view's activation.
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <algorithm>
 #include <functional>
@@ -113,6 +114,13 @@ void TfrmBindelora::ConectarAvisal()
     setTabOrder(edtAvisalTexto, btnAvisalNuevo);
     setTabOrder(btnAvisalNuevo, btnAvisalEliminar);
     setTabOrder(btnAvisalEliminar, btnAvisalActualizar);
+    ImageNewAvisal = new QLabel(PanelAvisal);
+    ImageNewAvisal->setObjectName(QStringLiteral("ImageNewAvisal"));
+    ImageNewAvisal->setPixmap(QPixmap(QStringLiteral(":/img/newavisal.svg")));
+    ImageNewAvisal->move(327, 286);
+    ImageNewAvisal->resize(ImageNewAvisal->sizeHint());
+    ImageNewAvisal->setAttribute(Qt::WA_TransparentForMouseEvents);
+
     // Enter on a focused button presses it, as on the desktop this imitates;
     // the text field has no length limit.
     for (QPushButton* b : {btnAvisalNuevo, btnAvisalEliminar, btnAvisalActualizar}) b->setAutoDefault(true);
