@@ -20,7 +20,6 @@ class QLabel;
 class QMenu;
 class QAction;
 class QPushButton;
-class QKeyEvent;
 class TEtiquetaDia;
 class TMarcaDia;
 
