@@ -25,7 +25,7 @@ std::string TextoDeAvisales()
     for (int i = 0; i < kEntradas; ++i) {
         TAvisal a;
         a.Mes = (i % 10 == 0) ? 0 : static_cast<int>(gen() % 12) + 1;
-        a.Dia = static_cast<int>(gen() % (a.Mes ? DiasDelMes(2027, a.Mes) : 31)) + 1;
+        a.Dia = static_cast<int>(gen() % (a.Mes ? DiasDelMes(a.Mes, 2027) : 31)) + 1;
         a.Ano = (i % 7 == 0) ? 9999 : 2027 + static_cast<int>(gen() % 5);
         a.Texto = "Recordatorio n\xFAmero " + std::to_string(i) + " para la reuni\xF3n";
         datos += LineaAvisal(a);
@@ -87,7 +87,7 @@ ListaPibes PibesDePrueba(int n)
         p->Ape1 = std::string(kApellidos[gen() % 12]) + std::to_string(i % 5000);
         int ano = 1930 + static_cast<int>(gen() % 90);
         int mes = static_cast<int>(gen() % 12) + 1;
-        int dia = static_cast<int>(gen() % static_cast<unsigned>(DiasDelMes(ano, mes))) + 1;
+        int dia = static_cast<int>(gen() % static_cast<unsigned>(DiasDelMes(mes, ano))) + 1;
         CodificarFecha(ano, mes, dia, p->Cumple);
         pibes.push_back(std::move(p));
     }

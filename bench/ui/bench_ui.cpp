@@ -101,7 +101,7 @@ const std::string& BytesAvisal()
             } else {
                 a.Ano = 2027 + static_cast<int>(g() % 4);
                 a.Mes = 1 + static_cast<int>(g() % 12);
-                a.Dia = 1 + static_cast<int>(g() % static_cast<unsigned>(DiasDelMes(a.Ano, a.Mes)));
+                a.Dia = 1 + static_cast<int>(g() % static_cast<unsigned>(DiasDelMes(a.Mes, a.Ano)));
             }
             a.Texto = std::string(textos[g() % std::size(textos)]) + " " + std::to_string(i);
             s += LineaAvisal(a);

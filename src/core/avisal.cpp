@@ -15,7 +15,7 @@ constexpr int kAnoBisiesto = 2000;
 
 bool EsDiaDeAlgunAno(int dia, int mes)
 {
-    return mes >= 1 && mes <= 12 && dia >= 1 && dia <= DiasDelMes(kAnoBisiesto, mes);
+    return mes >= 1 && mes <= 12 && dia >= 1 && dia <= DiasDelMes(mes, kAnoBisiesto);
 }
 
 // The year is chosen with the day as written, and only then is the day
@@ -25,7 +25,7 @@ int DiasHastaSinComprobar(int dia, int mes, const Fecha& hoy)
 {
     int ano = hoy.ano;
     if (mes < hoy.mes || (mes == hoy.mes && dia < hoy.dia)) ++ano;
-    int ultimo = DiasDelMes(ano, mes);
+    int ultimo = DiasDelMes(mes, ano);
     if (dia > ultimo) dia = ultimo;
     return DiasEntre(hoy, Fecha{ano, mes, dia});
 }
@@ -92,6 +92,12 @@ int DiasHastaAvisal(int dia, int mes, const Fecha& hoy)
     return DiasHastaSinComprobar(dia, mes, hoy);
 }
 
+std::string ClaveDiasAvisal(int dia, int mes, const Fecha& hoy)
+{
+    if (dia < 1 || dia > 31 || mes < 1 || mes > 12) return "999";
+    return RellenarConCeros(DiasHastaSinComprobar(dia, mes, hoy), 3);
+}
+
 bool FilasDeAvisal(const TAvisal& a, const Fecha& hoy, std::vector<FilaAvisal>& filas)
 {
     filas.clear();
@@ -100,18 +106,12 @@ bool FilasDeAvisal(const TAvisal& a, const Fecha& hoy, std::vector<FilaAvisal>& 
     const std::string mes = std::to_string(a.Mes);
     const std::string ano = std::to_string(a.Ano);
     if (a.Mes != 0) {
-        AnadirFila(filas, a, a.Mes, RellenarConCeros(DiasHastaSinComprobar(a.Dia, a.Mes, hoy), 3),
-                   dia, mes, ano);
+        AnadirFila(filas, a, a.Mes, ClaveDiasAvisal(a.Dia, a.Mes, hoy), dia, mes, ano);
         return true;
     }
     // A monthly day no month has still shows, sorted after every real date.
-    const bool diaReal = a.Dia >= 1 && a.Dia <= 31;
     filas.reserve(12);
-    for (int m = 1; m <= 12; ++m) {
-        std::string falta = diaReal ? RellenarConCeros(DiasHastaSinComprobar(a.Dia, m, hoy), 3)
-                                    : std::string("999");
-        AnadirFila(filas, a, m, std::move(falta), dia, mes, ano);
-    }
+    for (int m = 1; m <= 12; ++m) AnadirFila(filas, a, m, ClaveDiasAvisal(a.Dia, m, hoy), dia, mes, ano);
     return true;
 }
 

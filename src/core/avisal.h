@@ -38,6 +38,11 @@ bool EsPasado(int dia, int mes, int ano, const Fecha& hoy);
 // that day (31 April).
 int DiasHastaAvisal(int dia, int mes, const Fecha& hoy);
 
+// The days-until caption of the row of (dia, mes) for mes 1..12, as the rows
+// are built: a day the month lacks counts to that month's last day, and a day
+// outside 1..31 gets "999", after every real date.
+std::string ClaveDiasAvisal(int dia, int mes, const Fecha& hoy);
+
 // The rows of one entry (twelve for a monthly entry, months 1 to 12),
 // captions holding the days-until key. False when a dated entry is no real
 // day of a month; a monthly entry whose day lies outside 1..31 gets the key

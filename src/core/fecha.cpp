@@ -14,19 +14,22 @@ constexpr sys_days kOrigen = sys_days{year{1899} / December / 30};
 
 bool EsBisiesto(int ano)
 {
-    return year{ano}.is_leap();
+    // Plain arithmetic: any int, not only the years std::chrono can hold.
+    return ano % 4 == 0 && (ano % 100 != 0 || ano % 400 == 0);
 }
 
-int DiasDelMes(int ano, int mes)
+int DiasDelMes(int mes, int ano)
 {
-    if (mes < 1 || mes > 12) return 0;
-    return static_cast<int>(static_cast<unsigned>(
-        (year{ano} / month{static_cast<unsigned>(mes)} / last).day()));
+    switch (mes) {
+    case 1: case 3: case 5: case 7: case 8: case 10: case 12: return 31;
+    case 2: return EsBisiesto(ano) ? 29 : 28;
+    default: return 30;
+    }
 }
 
 bool EsFechaValida(int ano, int mes, int dia)
 {
-    return ano >= 1 && ano <= 9999 && mes >= 1 && mes <= 12 && dia >= 1 && dia <= DiasDelMes(ano, mes);
+    return ano >= 1 && ano <= 9999 && mes >= 1 && mes <= 12 && dia >= 1 && dia <= DiasDelMes(mes, ano);
 }
 
 bool CodificarFecha(int ano, int mes, int dia, double& valor)

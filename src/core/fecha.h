@@ -11,8 +11,9 @@ struct Fecha {
 };
 
 bool EsBisiesto(int ano);
-// Days of that month (0 for a month outside 1..12).
-int DiasDelMes(int ano, int mes);
+// Days of month mes of year ano: 31, 30, or 28/29 for February; 30 for
+// any other value of mes, so callers check the month themselves.
+int DiasDelMes(int mes, int ano);
 bool EsFechaValida(int ano, int mes, int dia);
 
 // False for a date that does not exist or lies outside years 1..9999.

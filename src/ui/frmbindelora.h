@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ class QLabel;
 class QMenu;
 class QAction;
 class QPushButton;
+class TEtiquetaDia;
+class TMarcaDia;
 
 class TfrmBindelora : public QWidget, public Ui::TfrmBindelora {
     Q_OBJECT
@@ -37,8 +40,8 @@ public:
     std::string OrdenActual;
     std::vector<bindelora::TPibe*> ResultadoBusqueda;
     QPushButton* BotonVistaActual = nullptr;
-    std::array<std::array<QLabel*, 6>, 7> EtiquetasDia{};
-    std::array<std::array<QWidget*, 6>, 7> MarcasDia{};
+    std::array<std::array<TEtiquetaDia*, 6>, 7> EtiquetasDia{};
+    std::array<std::array<TMarcaDia*, 6>, 7> MarcasDia{};
     bindelora::ListaAvisales ListaAvisal;
     int AnoMostrado = 0;
     int MesMostrado = 0;
@@ -110,6 +113,38 @@ public:
 
     // --- Calendar ---
     void CrearCalendario();
+    void DibujarMes(int mes, int ano);
+    void MarcarDiasConAvisal(int mes, int ano);
+    void MostrarMes(int mes, int ano);
+    void MarcarDia(int dia, int mes, int ano, bool seleccionado);
+    void MarcarHoy(int mes, int ano);
+    void CalendarioDiaClick(TEtiquetaDia* etiqueta);
+
+    // --- Events list and editor ---
+    QLabel* ImageNewAvisal = nullptr;
+    QMenu* PopupMenuAvisal = nullptr;
+    QAction* mnuAvisalEliminar = nullptr;
+    QAction* mnuAvisalSep1 = nullptr;
+    QAction* mnuAvisalOrdenarPorFecha = nullptr;
+    QAction* mnuAvisalOrdenarPorTexto = nullptr;
+    void ListViewAvisalSelectItem();
+    void ListViewAvisalColumnClick(int columna);
+    void btnAvisalNuevoClick();
+    void btnAvisalEliminarClick();
+    void btnAvisalActualizarClick();
+    // Key filters: a key set to 0 is discarded.
+    void edtAvisalDiaKeyPress(char& tecla);
+    void edtAvisalMesKeyPress(char& tecla);
+    void edtAvisalAnoKeyPress(char& tecla);
+    void edtAvisalTextoKeyPress(char& tecla);
+    void PopupMenuAvisalPopup();
+    void mnuAvisalEliminarClick();
+    void mnuAvisalOrdenarPorFechaClick();
+    void mnuAvisalOrdenarPorTextoClick();
+    void ColorearAvisal(bool nuevo);
+    void LimpiarAvisal();
+    // The today's-events check.
+    void MostrarSucesosHoy();
 
     // --- Events ---
     bool CargarAvisal();
@@ -133,6 +168,11 @@ private:
     void AvisarAlmacenConfig(const std::string& error);
     bool EsArrastre(QObject* o) const;
     void MostrarFilasAvisal();
+    void ConectarAvisal();
+    void PrepararMenuAvisal();
+    void TeclaFechaAvisal(QLineEdit* campo, int largoAntes, QWidget* siguiente, char& tecla);
+    void EliminarAvisalesIguales(const bindelora::TAvisal& a);
+    bool NuevoAvisalEnCurso() const;
 
     QStringList argumentos_;
     bool terminado_ = false;       // a fatal read error ended the start
@@ -141,6 +181,8 @@ private:
     bool respaldoHecho_ = false;   // the damaged agenda file is already backed up
     bool avisoConfigDado_ = false; // the settings store failure was already told
     bindelora::EstadoLectura ultimaLecturaAgenda_ = bindelora::EstadoLectura::NoExiste;
+    // The entry that a refused "&Actualizar" is to replace once the fields pass.
+    std::optional<bindelora::TAvisal> reemplazoAvisal_;
 };
 
 // The four windows of the run, created by the program entry.

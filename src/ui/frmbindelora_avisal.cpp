@@ -97,18 +97,3 @@ void TfrmBindelora::AjustarColumnasAvisal()
     if (ListViewAvisal->NumFilas() > 13) texto -= 16;
     ListViewAvisal->FijarAnchoColumna(ColTexto, texto);
 }
-
-void TfrmBindelora::CrearCalendario()
-{
-    // The day cells of the month calendar, 7 columns from Monday by 6 weeks.
-    for (int c = 0; c < 7; ++c)
-        for (int r = 0; r < 6; ++r) {
-            auto* marca = new QWidget(PanelMes);
-            marca->setGeometry(10 + 24 * c - 2, 41 + 24 * r - 2, 21, 17);
-            MarcasDia[c][r] = marca;
-            auto* etiqueta = new QLabel(PanelMes);
-            etiqueta->setGeometry(10 + 24 * c, 41 + 24 * r, 17, 17);
-            etiqueta->setAlignment(Qt::AlignCenter);
-            EtiquetasDia[c][r] = etiqueta;
-        }
-}

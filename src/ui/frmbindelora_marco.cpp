@@ -31,6 +31,7 @@ void TfrmBindelora::Conectar()
                                                       s1, s2, s3, s4, s5, mini1, mini2, cerr1, cerr2, btnNuevo})
         w->installEventFilter(this);
     installEventFilter(this);
+    ConectarAvisal();
 }
 
 bool TfrmBindelora::EsArrastre(QObject* o) const
@@ -162,15 +163,6 @@ void TfrmBindelora::btnDatosClick()
 void TfrmBindelora::btnCumplesClick()
 {
     PanelCumples->raise();
-}
-
-void TfrmBindelora::btnAvisalClick()
-{
-    PanelAvisal->raise();
-    btnNuevo->setEnabled(false);
-    btnEliminar->setEnabled(false);
-    btnActualizar->setEnabled(false);
-    btnAvisalNuevo->setEnabled(true);
 }
 
 void TfrmBindelora::btnBuscarClick()

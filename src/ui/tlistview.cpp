@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <unordered_map>
 
@@ -35,7 +36,7 @@ QVariant ModeloFilas::headerData(int section, Qt::Orientation o, int role) const
     return {};
 }
 
-void ModeloFilas::Ordenar()
+std::vector<std::size_t> ModeloFilas::Ordenar()
 {
     // Captions repeat a lot (days-until keys), so each distinct one is keyed once.
     std::unordered_map<std::string, QCollatorSortKey> claves;
@@ -54,6 +55,29 @@ void ModeloFilas::Ordenar()
     nuevas.reserve(filas.size());
     for (std::size_t i : idx) nuevas.push_back(std::move(filas[i]));
     filas = std::move(nuevas);
+    return idx;
+}
+
+void ModeloFilas::FijarCaptions(const std::vector<std::string>& captions)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    for (std::size_t i = 0; i < filas.size() && i < captions.size(); ++i) {
+        auto& t = filas[i].textos;
+        if (t.empty()) t.resize(1);
+        t[0] = captions[i];
+    }
+    if (autoOrden) {
+        const std::vector<std::size_t> antes = Ordenar();
+        std::vector<int> nueva(antes.size());
+        for (std::size_t i = 0; i < antes.size(); ++i) nueva[antes[i]] = static_cast<int>(i);
+        const QModelIndexList viejos = persistentIndexList();
+        QModelIndexList nuevos;
+        nuevos.reserve(viejos.size());
+        for (const QModelIndex& v : viejos)
+            nuevos.append(index(nueva[static_cast<std::size_t>(v.row())], v.column()));
+        changePersistentIndexList(viejos, nuevos);
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 std::size_t ModeloFilas::PosicionOrdenada(const std::string& caption) const
@@ -190,6 +214,13 @@ void TListView::FijarTexto(int fila, int columna, const std::string& texto)
     }
     const QModelIndex i = modelo_->index(fila, columna);
     emit modelo_->dataChanged(i, i);
+}
+
+void TListView::FijarCaptions(const std::vector<std::string>& captions)
+{
+    const QSignalBlocker sinAvisos(selectionModel());
+    modelo_->FijarCaptions(captions);
+    viewport()->update();
 }
 
 void TListView::EliminarFila(int fila)

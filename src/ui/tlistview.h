@@ -30,7 +30,9 @@ public:
     bool autoOrden = false;
     int enCarga = 0;
 
-    void Ordenar();
+    // Returns, for each new position, the row's old position.
+    std::vector<std::size_t> Ordenar();
+    void FijarCaptions(const std::vector<std::string>& captions);
     // Where a row with this caption goes in an ordered list (after its equals).
     std::size_t PosicionOrdenada(const std::string& caption) const;
 };
@@ -56,6 +58,10 @@ public:
     // Setting the caption of an ordered list orders it again.
     void FijarTexto(int fila, int columna, const std::string& texto);
     void EliminarFila(int fila);
+    // Sets every row's caption (one per row, in row order) and, in an ordered
+    // list, orders it once. The selected row stays selected and no selection
+    // notice is sent: the native list sends none when it sorts.
+    void FijarCaptions(const std::vector<std::string>& captions);
 
     // Many additions in a row: an ordered list is ordered once, at the end.
     void IniciarCarga();
