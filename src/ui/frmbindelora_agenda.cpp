@@ -1,4 +1,5 @@
 // The address book: the agenda file, the ordering and the group choices.
+#include <QSignalBlocker>
 #include <algorithm>
 
 #include "core/agenda.h"
@@ -64,6 +65,7 @@ void TfrmBindelora::GuardarAgenda()
 
 void TfrmBindelora::RecuperarAgenda()
 {
+    VaciarBusqueda();  // the results refer to the contacts about to go
     if (CargarAgenda()) {
         OrdenarAgenda();
         RellenarGrupos();
@@ -116,4 +118,16 @@ void TfrmBindelora::RellenarGrupos()
     cbGrupo->addItems(items);
     cbGrupo->setCurrentIndex(-1);
     cbGrupo->setEditText(texto);
+
+    // The search form offers the same groups and always one empty choice,
+    // meaning any group; being sorted, it comes first.
+    const QString textoBus = cbBusGrupo->currentText();
+    {
+        const QSignalBlocker bloqueo(cbBusGrupo);
+        cbBusGrupo->clear();
+        if (std::find(grupos.begin(), grupos.end(), std::string()) == grupos.end()) cbBusGrupo->addItem(QString());
+        cbBusGrupo->addItems(items);
+        cbBusGrupo->setCurrentIndex(std::max(0, cbBusGrupo->findText(textoBus, Qt::MatchExactly | Qt::MatchCaseSensitive)));
+    }
+    if (cbBusGrupo->currentText() != textoBus) cbBusGrupoChange();
 }

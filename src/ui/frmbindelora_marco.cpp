@@ -31,6 +31,7 @@ void TfrmBindelora::Conectar()
                                                       s1, s2, s3, s4, s5, mini1, mini2, cerr1, cerr2, btnNuevo})
         w->installEventFilter(this);
     installEventFilter(this);
+    ConectarBuscar();
 }
 
 bool TfrmBindelora::EsArrastre(QObject* o) const
@@ -150,18 +151,13 @@ void TfrmBindelora::btnListaClick()
 void TfrmBindelora::btnDatosClick()
 {
     btnNuevo->setEnabled(true);
-    // The search form's "Nueva búsqueda" joins here when that view exists.
+    btnNuevaBusqueda->setEnabled(true);
     btnAvisalNuevo->setEnabled(false);
     ActualizarNavegacion();
     PanelDatos->raise();
     btnAvisalNuevo->setEnabled(false);
     btnAvisalEliminar->setEnabled(false);
     btnAvisalActualizar->setEnabled(false);
-}
-
-void TfrmBindelora::btnCumplesClick()
-{
-    PanelCumples->raise();
 }
 
 void TfrmBindelora::btnAvisalClick()
@@ -171,11 +167,6 @@ void TfrmBindelora::btnAvisalClick()
     btnEliminar->setEnabled(false);
     btnActualizar->setEnabled(false);
     btnAvisalNuevo->setEnabled(true);
-}
-
-void TfrmBindelora::btnBuscarClick()
-{
-    PanelBuscar->raise();
 }
 
 void TfrmBindelora::btnAboutClick()
