@@ -1,7 +1,6 @@
 #pragma once
 // The birthday list: one row per contact with a birthday, the nearest
 // coming birthday first.
-#include <array>
 #include <string>
 #include <vector>
 
@@ -22,7 +21,7 @@ int EdadEnCumple(int ano, int mes, int dia, const Fecha& hoy);
 enum ColumnaCumple { ColFaltan, ColPos, ColFechaCumple, ColAnos, ColNombre, ColGrupo, NumColumnasCumple };
 
 struct FilaCumple {
-    std::array<std::string, NumColumnasCumple> textos;
+    std::vector<std::string> textos;  // NumColumnasCumple cells
     const TPibe* pibe = nullptr;  // the contact the row was built from
 };
 

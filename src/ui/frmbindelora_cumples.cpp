@@ -48,9 +48,7 @@ void TfrmBindelora::RellenarCumples()
     std::vector<FilaCumple> cumples = FilasCumples(ListaPibes, Reloj::instancia().Hoy());
     std::vector<ModeloFilas::Fila> filas;
     filas.reserve(cumples.size());
-    for (FilaCumple& c : cumples)
-        filas.push_back({{std::make_move_iterator(c.textos.begin()), std::make_move_iterator(c.textos.end())},
-                         c.pibe});
+    for (FilaCumple& c : cumples) filas.push_back({std::move(c.textos), c.pibe});
     ListViewCumples->ReemplazarFilas(std::move(filas));
 
     ListViewCumples->FijarAnchoColumna(ColFaltan, 0);
