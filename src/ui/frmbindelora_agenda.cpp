@@ -127,7 +127,8 @@ void TfrmBindelora::RellenarGrupos()
         cbBusGrupo->clear();
         if (std::find(grupos.begin(), grupos.end(), std::string()) == grupos.end()) cbBusGrupo->addItem(QString());
         cbBusGrupo->addItems(items);
-        cbBusGrupo->setCurrentIndex(std::max(0, cbBusGrupo->findText(textoBus, Qt::MatchExactly | Qt::MatchCaseSensitive)));
+        const int elegido = cbBusGrupo->findText(textoBus, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        cbBusGrupo->setCurrentIndex(std::max(0, elegido));
     }
     if (cbBusGrupo->currentText() != textoBus) cbBusGrupoChange();
 }
