@@ -74,6 +74,9 @@ void TfrmBindelora::RecuperarAgenda()
     } else {
         MostrarLibroIncompleto();
     }
+    // Freed contacts' addresses come back for the new ones: a birthday row
+    // built before must not open whoever took its contact's place.
+    if (ListViewCumples->NumFilas() > 0) RellenarCumples();
 }
 
 void TfrmBindelora::MostrarLibroIncompleto()

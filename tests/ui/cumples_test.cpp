@@ -135,3 +135,17 @@ TEST_F(Cumples, ARowWhoseContactIsGoneOpensNothing)
     EXPECT_EQ(PanelDelante(), f->PanelLista);
     EXPECT_EQ(f->PibeActual, 2);
 }
+
+TEST_F(Cumples, ReReadingTheBookRebuildsTheRows)
+{
+    TfrmBindelora* f = ConLibro();
+    f->btnCumplesClick();
+    f->ListaPibes.erase(f->ListaPibes.begin() + 1);  // Hoy Bravo, today's birthday
+    f->RecuperarAgenda();                             // the file still holds it
+    ASSERT_EQ(f->ListViewCumples->NumFilas(), 4);
+    f->ListViewCumples->SeleccionarFila(0);
+    f->ListViewCumplesDblClick();
+    EXPECT_EQ(PanelDelante(), f->PanelDatos);
+    EXPECT_EQ(f->edtNombre->text(), QStringLiteral("Hoy"));
+    EXPECT_EQ(f->ListaPibes[static_cast<std::size_t>(f->PibeActual)]->Nombre, "Hoy");
+}
