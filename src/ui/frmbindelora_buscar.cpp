@@ -1,6 +1,9 @@
 // The search panel: query by example over the address book, one pattern per
 // field, and the results stepped through with the scroll bar.
+#include <QAbstractButton>
 #include <QKeyEvent>
+#include <QShortcutEvent>
+#include <algorithm>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -43,6 +46,47 @@ protected:
 private:
     TfrmBindelora* f_;
     bool (TfrmBindelora::*tecla_)(QLineEdit*, QKeyEvent*);
+};
+
+// The views lie on top of each other and are all visible, so "&Nuevo" and
+// "&Nueva búsqueda " make Alt+N ambiguous, which in Qt clicks neither. An
+// ambiguous accelerator presses the button of the view in front.
+class FiltroAceleradores : public QObject {
+public:
+    FiltroAceleradores(QWidget* ventana, std::vector<QWidget*> vistas)
+        : QObject(ventana), ventana_(ventana), vistas_(std::move(vistas))
+    {
+        for (QWidget* v : vistas_)
+            for (QAbstractButton* b : v->findChildren<QAbstractButton*>()) b->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() != QEvent::Shortcut || !static_cast<QShortcutEvent*>(e)->isAmbiguous()) return false;
+        const QKeySequence tecla = static_cast<QShortcutEvent*>(e)->key();
+        QWidget* delante = Delante();
+        if (!delante) return false;
+        for (QAbstractButton* b : delante->findChildren<QAbstractButton*>())
+            if (b->isEnabled() && b->isVisible() && QKeySequence::mnemonic(b->text()) == tecla) {
+                b->setFocus(Qt::ShortcutFocusReason);
+                b->animateClick();
+                return true;
+            }
+        return true;  // none in front: nothing behind it is pressed
+    }
+
+private:
+    QWidget* Delante() const
+    {
+        QWidget* delante = nullptr;
+        for (QObject* o : ventana_->children())
+            if (std::find(vistas_.begin(), vistas_.end(), o) != vistas_.end()) delante = static_cast<QWidget*>(o);
+        return delante;
+    }
+
+    QWidget* ventana_;
+    std::vector<QWidget*> vistas_;
 };
 
 // A memo's text with its lines separated as in the contacts' lines.
@@ -126,6 +170,8 @@ void TfrmBindelora::ConectarBuscar()
         reflejar();
     });
     connect(Label21, &TLabel2::OnClick, this, [this] { emit lblEMail->OnClick(lblEMail); });
+
+    new FiltroAceleradores(this, {PanelLista, PanelDatos, PanelCumples, PanelAvisal, PanelBuscar});
 
     // The Avisal view disables "Nueva búsqueda"; the Datos view enables it.
     connect(btnAvisal, &QPushButton::clicked, this, [this] { btnNuevaBusqueda->setEnabled(false); });

@@ -391,3 +391,27 @@ TEST_F(Buscar, TheEmailLabelRaisesTheEditorsLabelEvents)
     EXPECT_EQ(sale.count(), 1);
     EXPECT_TRUE(f->Label21->font().underline());
 }
+
+TEST_F(Buscar, SharedAcceleratorsPressTheButtonOfTheViewInFront)
+{
+    // "&Nuevo" and "&Nueva búsqueda " share Alt+N and are both enabled.
+    TfrmBindelora* f = ConLibro();
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    QSignalSpy nuevo(f->btnNuevo, &QPushButton::clicked);
+    QSignalSpy nueva(f->btnNuevaBusqueda, &QPushButton::clicked);
+    Poner(f->edtBusNombre, QStringLiteral("x"));
+    f->edtBusApe1->setFocus();
+    QTest::keyClick(f->edtBusApe1, Qt::Key_N, Qt::AltModifier);
+    QTest::qWait(250);  // a mnemonic clicks after a short animation
+    EXPECT_EQ(nueva.count(), 1);
+    EXPECT_EQ(nuevo.count(), 0);
+    EXPECT_TRUE(f->edtBusNombre->text().isEmpty());
+
+    f->btnDatosClick();
+    f->edtNombre->setFocus();
+    QTest::keyClick(f->edtNombre, Qt::Key_N, Qt::AltModifier);
+    QTest::qWait(250);
+    EXPECT_EQ(nuevo.count(), 1);
+    EXPECT_EQ(nueva.count(), 1);
+}
