@@ -2,12 +2,11 @@
 // field, and the results stepped through with the scroll bar.
 #include <QAbstractButton>
 #include <QKeyEvent>
-#include <QShortcutEvent>
-#include <algorithm>
 #include <QPlainTextEdit>
-#include <QSignalBlocker>
+#include <QShortcutEvent>
 #include <QStyle>
 #include <QTextOption>
+#include <algorithm>
 
 #include "colores.h"
 #include "core/busqueda.h"
