@@ -28,6 +28,43 @@ bool Cumple(int buscado, int parte)
     return buscado == CumpleBuscado::kNada || buscado == parte;
 }
 
+// NormalizarTexto one character at a time, so that a field is compared in
+// its normal form without building that form.
+struct Tabla {
+    unsigned char t[2][256];
+    Tabla()
+    {
+        for (int c = 0; c < 256; ++c) {
+            const std::string uno(1, static_cast<char>(c));
+            t[0][c] = static_cast<unsigned char>(NormalizarTexto(uno, false)[0]);
+            t[1][c] = static_cast<unsigned char>(NormalizarTexto(uno, true)[0]);
+        }
+    }
+};
+// Built on first use: the table behind NormalizarTexto is itself a static
+// of another file.
+const Tabla& LaTabla()
+{
+    static const Tabla tabla;
+    return tabla;
+}
+
+// True when the normalised pattern occurs in the normal form of texto.
+bool ContieneNormalizado(std::string_view texto, std::string_view normalizado, bool foldN)
+{
+    const std::size_t m = normalizado.size();
+    if (m == 0 || texto.size() < m) return false;
+    const unsigned char* t = LaTabla().t[foldN ? 1 : 0];
+    const auto primero = static_cast<unsigned char>(normalizado[0]);
+    for (std::size_t i = 0; i + m <= texto.size(); ++i) {
+        if (t[static_cast<unsigned char>(texto[i])] != primero) continue;
+        std::size_t k = 1;
+        while (k < m && t[static_cast<unsigned char>(texto[i + k])] == static_cast<unsigned char>(normalizado[k])) ++k;
+        if (k == m) return true;
+    }
+    return false;
+}
+
 std::string TextoDeLineas(const std::vector<std::string>& lineas)
 {
     std::size_t total = 0;
@@ -44,14 +81,18 @@ std::string TextoDeLineas(const std::vector<std::string>& lineas)
 bool LineasContienen(const std::vector<std::string>& lineas, std::string_view normalizado)
 {
     if (normalizado.empty() || lineas.empty()) return false;
+    // A pattern without line breaks can only match inside one line.
+    if (normalizado.find_first_of("\r\n") == std::string_view::npos) {
+        for (const std::string& l : lineas)
+            if (ContieneNormalizado(l, normalizado, false)) return true;
+        return false;
+    }
     return TextoDeLineas(lineas).find(normalizado) != std::string::npos;
 }
 
 bool CampoContiene(const std::string& campo, std::string_view normalizado, bool foldN)
 {
-    // Cheap exits before normalising the field.
-    if (normalizado.empty() || campo.size() < normalizado.size()) return false;
-    return NormalizarTexto(campo, foldN).find(normalizado) != std::string::npos;
+    return ContieneNormalizado(campo, normalizado, foldN);
 }
 
 }  // namespace
