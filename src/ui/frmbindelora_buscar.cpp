@@ -155,6 +155,7 @@ void TfrmBindelora::ConectarBuscar()
     // label's events and wears the look they give it. They read the editor's
     // fields, which hold the result on show once the results are stepped.
     auto reflejar = [this] {
+        Label21->setStyleSheet(lblEMail->styleSheet());
         Label21->setFont(lblEMail->font());
         Label21->setPalette(lblEMail->palette());
         Label21->setCursor(lblEMail->cursor());
