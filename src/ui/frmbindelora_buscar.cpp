@@ -343,11 +343,13 @@ void TfrmBindelora::ScrollBarBuscarChange()
         return;
     }
 
-    setUpdatesEnabled(false);
+    // The fields change at once; the panel holds all of them, so only it is
+    // drawn again rather than the whole window.
+    PanelBuscar->setUpdatesEnabled(false);
     lblBuscarPos->setText(QString::number(posicion) + QLatin1Char('/') + QString::number(ScrollBarBuscar->maximum()));
     MostrarResultado(lugar);
     PintarCamposBusqueda();
-    setUpdatesEnabled(true);
+    PanelBuscar->setUpdatesEnabled(true);
 
     PibeActual = enLibro;
     MostrarPibe(PibeActual);
