@@ -155,6 +155,28 @@ public:
     void AjustarColumnasAvisal();
     std::string RutaAvisal() const;
 
+    // --- Birthday list ---
+    void RellenarCumples();
+    void ListViewCumplesDblClick();
+
+    // --- Search panel ---
+    // Drops the results (they refer to contacts): "- / -", the scroll bar at
+    // 1 of 1, the fields left as they are. Run whenever contacts go away.
+    void VaciarBusqueda();
+    void ActualizarBuscarAhora();
+    void PintarCamposBusqueda();
+    void MostrarResultado(int lugar);
+    void edtBusEMailChange(QLineEdit* campo);
+    void MemoBusDireccionChange(QPlainTextEdit* memo);
+    void cbBusGrupoChange();
+    // Key filters: a key set to 0 is swallowed.
+    void edtBusCumpleDiaKeyPress(QChar& tecla);
+    void edtBusCumpleMesKeyPress(QChar& tecla);
+    void edtBusCumpleAnoKeyPress(QChar& tecla);
+    void btnBuscarAhoraClick();
+    void ScrollBarBuscarChange();
+    void btnNuevaBusquedaClick();
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;
@@ -173,6 +195,11 @@ private:
     void TeclaFechaAvisal(QLineEdit* campo, int largoAntes, QWidget* siguiente, char& tecla);
     void EliminarAvisalesIguales(const bindelora::TAvisal& a);
     bool NuevoAvisalEnCurso() const;
+
+    // Birthday list and search panel
+    void PrepararCumples();
+    void ConectarBuscar();
+    bool TeclaBusqueda(QLineEdit* campo, QKeyEvent* e);
 
     QStringList argumentos_;
     bool terminado_ = false;       // a fatal read error ended the start

@@ -1,4 +1,5 @@
 // The address book: the agenda file, the ordering and the group choices.
+#include <QSignalBlocker>
 #include <algorithm>
 
 #include "core/agenda.h"
@@ -65,6 +66,7 @@ void TfrmBindelora::GuardarAgenda()
 
 void TfrmBindelora::RecuperarAgenda()
 {
+    VaciarBusqueda();  // the results refer to the contacts about to go
     if (CargarAgenda()) {
         OrdenarAgenda();
         RellenarGrupos();
@@ -73,6 +75,9 @@ void TfrmBindelora::RecuperarAgenda()
     } else {
         MostrarLibroIncompleto();
     }
+    // Freed contacts' addresses come back for the new ones: a birthday row
+    // built before must not open whoever took its contact's place.
+    if (ListViewCumples->NumFilas() > 0) RellenarCumples();
 }
 
 void TfrmBindelora::MostrarLibroIncompleto()
@@ -117,4 +122,17 @@ void TfrmBindelora::RellenarGrupos()
     cbGrupo->addItems(items);
     cbGrupo->setCurrentIndex(-1);
     cbGrupo->setEditText(texto);
+
+    // The search form offers the same groups and always one empty choice,
+    // meaning any group; being sorted, it comes first.
+    const QString textoBus = cbBusGrupo->currentText();
+    {
+        const QSignalBlocker bloqueo(cbBusGrupo);
+        cbBusGrupo->clear();
+        if (std::find(grupos.begin(), grupos.end(), std::string()) == grupos.end()) cbBusGrupo->addItem(QString());
+        cbBusGrupo->addItems(items);
+        const int elegido = cbBusGrupo->findText(textoBus, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        cbBusGrupo->setCurrentIndex(std::max(0, elegido));
+    }
+    if (cbBusGrupo->currentText() != textoBus) cbBusGrupoChange();
 }

@@ -29,6 +29,7 @@ void TfrmBindelora::PrepararListas()
     cbOrden->addItems({QStringLiteral("Nombre"), QStringLiteral("Apellido 1"), QStringLiteral("Apellido 2"),
                        QStringLiteral("Grupo")});
     Pintar(cbOrden, kColorNormal);
+    PrepararCumples();
 }
 
 void TfrmBindelora::PrepararMenus()

@@ -32,6 +32,7 @@ void TfrmBindelora::Conectar()
         w->installEventFilter(this);
     installEventFilter(this);
     ConectarAvisal();
+    ConectarBuscar();
 }
 
 bool TfrmBindelora::EsArrastre(QObject* o) const
@@ -151,23 +152,13 @@ void TfrmBindelora::btnListaClick()
 void TfrmBindelora::btnDatosClick()
 {
     btnNuevo->setEnabled(true);
-    // The search form's "Nueva búsqueda" joins here when that view exists.
+    btnNuevaBusqueda->setEnabled(true);
     btnAvisalNuevo->setEnabled(false);
     ActualizarNavegacion();
     PanelDatos->raise();
     btnAvisalNuevo->setEnabled(false);
     btnAvisalEliminar->setEnabled(false);
     btnAvisalActualizar->setEnabled(false);
-}
-
-void TfrmBindelora::btnCumplesClick()
-{
-    PanelCumples->raise();
-}
-
-void TfrmBindelora::btnBuscarClick()
-{
-    PanelBuscar->raise();
 }
 
 void TfrmBindelora::btnAboutClick()

@@ -181,9 +181,7 @@ void TfrmBindelora::btnAvisalClick()
     btnNuevo->setEnabled(false);
     btnEliminar->setEnabled(false);
     btnActualizar->setEnabled(false);
-    // The search panel's button, looked up by name so this view does not
-    // depend on that one being built.
-    if (auto* b = findChild<QPushButton*>(QStringLiteral("btnNuevaBusqueda"))) b->setEnabled(false);
+    btnNuevaBusqueda->setEnabled(false);
     btnAvisalNuevo->setEnabled(true);
 
     MostrarSucesosHoy();
