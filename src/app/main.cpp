@@ -8,7 +8,6 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Bindelora"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Bindelora v2.3"));
     QApplication::setStyle(QStringLiteral("Fusion"));
     bindelora::TerminarConSenales();
 
