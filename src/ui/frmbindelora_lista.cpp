@@ -123,6 +123,8 @@ void TfrmBindelora::mnuListaVerDatosClick()
 
 void TfrmBindelora::mnuListaEliminarClick()
 {
+    // Without a selected row the current contact is not the one meant.
+    if (ListViewLista->FilaSeleccionada() < 0) return;
     ListViewListaDblClick();
     btnEliminarClick();
 }
