@@ -175,11 +175,40 @@ int OrdenarPibes(ListaPibes& lista, std::string_view orden, const TextosEditor& 
     return -1;
 }
 
+namespace {
+
+// Compares p's insertion key with a built one as CompararBytes would, but
+// normalising p's two fields on the fly: most comparisons end at the first
+// bytes, and a large book is walked without building a key per contact.
+int CompararConClaveInsercion(const TPibe& p, std::string_view orden, std::string_view clave)
+{
+    Campos campos;
+    if (!CamposDe(p, orden, campos)) return CompararBytes({}, clave);
+    std::size_t k = 0;
+    for (int f = 0; f < 2; ++f) {
+        if (f > 0) {
+            if (k == clave.size()) return 1;
+            if (clave[k] != '\0') return -1;  // NUL is below every other byte
+            ++k;
+        }
+        for (char c : *campos.c[f]) {
+            if (k == clave.size()) return 1;
+            const auto a = static_cast<unsigned char>(NormalizarCaracter(c, true));
+            const auto b = static_cast<unsigned char>(clave[k]);
+            if (a != b) return a < b ? -1 : 1;
+            ++k;
+        }
+    }
+    return k == clave.size() ? 0 : -1;
+}
+
+}  // namespace
+
 std::size_t PosicionInsercion(const ListaPibes& lista, const TPibe& nuevo, std::string_view orden)
 {
     const std::string clave = ClaveInsercion(nuevo, orden);
     for (std::size_t i = 0; i < lista.size(); ++i)
-        if (CompararBytes(ClaveInsercion(*lista[i], orden), clave) >= 0) return i;
+        if (CompararConClaveInsercion(*lista[i], orden, clave) >= 0) return i;
     return lista.size();
 }
 

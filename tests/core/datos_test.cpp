@@ -1,6 +1,8 @@
 // Reading the editor's fields into a contact, and what a contact shows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -208,6 +210,50 @@ TEST(Insercion, EveryOrderingPutsTheNewContactBeforeItsEquals)
     EXPECT_EQ(PosicionInsercion(l, *nuevo, "Apellido 1"), 2u);  // Ruiz Zz after Ruiz Abad
     EXPECT_EQ(PosicionInsercion(l, *nuevo, "Apellido 2"), 2u);
     EXPECT_EQ(PosicionInsercion(l, *nuevo, "Grupo"), 1u);  // AMIGOS RUIZ after AMIGOS GIL
+}
+
+TEST(Insercion, AgreesWithComparingWholeKeys)
+{
+    // Short random fields from a few bytes that fold together or compare
+    // near each other (NUL, a, A, á, Á, ñ, Ñ, n, z, à), so prefixes, equal
+    // keys and folded letters all turn up.
+    const char alfabeto[] = {'\0', 'a', 'A', '\xE1', '\xC1', '\xF1', '\xD1', 'n', 'z', '\xE0'};
+    std::mt19937 g(7);
+    auto campo = [&] {
+        std::string s(g() % 4, ' ');
+        for (char& c : s) c = alfabeto[g() % sizeof alfabeto];
+        return s;
+    };
+    auto pibe = [&] {
+        auto p = std::make_unique<TPibe>();
+        p->Nombre = campo();
+        p->Ape1 = campo();
+        p->Ape2 = campo();
+        p->Grupo = campo();
+        return p;
+    };
+    for (const char* orden : {"Nombre", "Apellido 1", "Apellido 2", "Grupo", "otra"}) {
+        for (int vuelta = 0; vuelta < 300; ++vuelta) {
+            ListaPibes l;
+            for (int i = 0; i < 8; ++i) l.push_back(pibe());
+            const auto nuevo = pibe();
+            const std::string clave = ClaveInsercion(*nuevo, orden);
+            std::size_t esperada = l.size();
+            for (std::size_t i = 0; i < l.size(); ++i) {
+                const std::string otra = ClaveInsercion(*l[i], orden);
+                // Byte-wise as unsigned codes, a prefix first.
+                if (!std::lexicographical_compare(otra.begin(), otra.end(), clave.begin(), clave.end(),
+                                                  [](char a, char b) {
+                                                      return static_cast<unsigned char>(a) <
+                                                             static_cast<unsigned char>(b);
+                                                  })) {
+                    esperada = i;
+                    break;
+                }
+            }
+            ASSERT_EQ(PosicionInsercion(l, *nuevo, orden), esperada) << orden << " " << vuelta;
+        }
+    }
 }
 
 }  // namespace
