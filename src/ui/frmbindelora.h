@@ -89,6 +89,7 @@ public:
 
     // --- Contact list ---
     void RellenarLista();
+    void AjustarColumnaGrupo();
     void ListViewListaDblClick();
     void ListViewListaColumnClick(int columna);
     void cbOrdenClick();
@@ -157,6 +158,8 @@ private:
     bool HayPibeActual() const;
     void SalirDeModoNuevo();
     void OlvidarReferencias();
+    void FilaInsertada(int posicion);
+    void FilaEliminada(int posicion, const bindelora::TPibe* borrado);
 
     QStringList argumentos_;
     bool terminado_ = false;       // a fatal read error ended the start

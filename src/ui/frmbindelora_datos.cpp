@@ -1,5 +1,6 @@
 // The Datos view: the contact editor's display, colours, navigation, and
 // adding, changing and deleting contacts.
+#include <QItemSelectionModel>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
@@ -133,7 +134,7 @@ int TfrmBindelora::InsertarPibe()
     if (!LeerDatos(*nuevo)) return -1;
     const std::size_t posicion = PosicionInsercion(ListaPibes, *nuevo, OrdenActual);
     ListaPibes.insert(ListaPibes.begin() + static_cast<std::ptrdiff_t>(posicion), std::move(nuevo));
-    RellenarLista();
+    FilaInsertada(static_cast<int>(posicion));
     MostrarPibe(static_cast<int>(posicion));
     return static_cast<int>(posicion);
 }
@@ -201,6 +202,7 @@ void TfrmBindelora::btnEliminarClick()
     const auto it = ListaPibes.begin() + PibeActual;
     const std::unique_ptr<TPibe> borrado = std::move(*it);
     ListaPibes.erase(it);
+    FilaEliminada(PibeActual, borrado.get());
     OlvidarReferencias();
     if (eraUltimo) --PibeActual;
     if (PibeActual < 0) LimpiarDatos();
@@ -211,10 +213,42 @@ void TfrmBindelora::btnEliminarClick()
 void TfrmBindelora::OlvidarReferencias()
 {
     // Every view that keeps references to contacts lets go of them before
-    // the deleted one is freed: the list's rows are rebuilt, the search
-    // results are dropped.
+    // a deleted one is freed.
     ResultadoBusqueda.clear();
-    RellenarLista();
+}
+
+// The contact list after one contact came in or went out. A refill of a
+// large book costs tens of milliseconds: when the rows mirrored the book,
+// only the one row changes, with the same outcome (no row selected).
+void TfrmBindelora::FilaInsertada(int posicion)
+{
+    const int n = static_cast<int>(ListaPibes.size());
+    bool espejo = ListViewLista->NumFilas() == n - 1;
+    for (int i = 0; espejo && i < n - 1; ++i)
+        espejo = ListViewLista->Dato(i) == ListaPibes[static_cast<std::size_t>(i < posicion ? i : i + 1)].get();
+    if (!espejo) {
+        RellenarLista();
+        return;
+    }
+    const TPibe* p = ListaPibes[static_cast<std::size_t>(posicion)].get();
+    ListViewLista->InsertarFila(posicion, {p->Nombre, p->Ape1, p->Ape2, p->Grupo}, p);
+    ListViewLista->selectionModel()->clear();
+    AjustarColumnaGrupo();
+}
+
+void TfrmBindelora::FilaEliminada(int posicion, const TPibe* borrado)
+{
+    const int n = static_cast<int>(ListaPibes.size());
+    bool espejo = ListViewLista->NumFilas() == n + 1 && ListViewLista->Dato(posicion) == borrado;
+    for (int i = 0; espejo && i < n; ++i)
+        espejo = ListViewLista->Dato(i < posicion ? i : i + 1) == ListaPibes[static_cast<std::size_t>(i)].get();
+    if (!espejo) {
+        RellenarLista();
+        return;
+    }
+    ListViewLista->EliminarFila(posicion);
+    ListViewLista->selectionModel()->clear();
+    AjustarColumnaGrupo();
 }
 
 void TfrmBindelora::btnActualizarClick()

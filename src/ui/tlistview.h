@@ -56,6 +56,8 @@ public:
     // Setting the caption of an ordered list orders it again.
     void FijarTexto(int fila, int columna, const std::string& texto);
     void EliminarFila(int fila);
+    // One row at a given place of a list that does not order itself.
+    void InsertarFila(int fila, std::vector<std::string> textos, const void* dato = nullptr);
 
     // Many additions in a row: an ordered list is ordered once, at the end.
     void IniciarCarga();

@@ -243,6 +243,43 @@ TEST_F(Datos, TheFirstContactOfAnEmptyBook)
     EXPECT_EQ(AlSalir().size(), 1u);
 }
 
+TEST_F(Datos, TheListRowsFollowEveryAdditionAndDeletion)
+{
+    ListaPibes extra;
+    for (int i = 0; i < 18; ++i) extra.push_back(Pibe("Relleno" + std::to_string(i), "M" + std::to_string(i)));
+    TfrmBindelora* f = ConLibro(std::move(extra));  // 21 rows
+    auto espejo = [f] {
+        if (f->ListViewLista->NumFilas() != static_cast<int>(f->ListaPibes.size())) return false;
+        for (int i = 0; i < f->ListViewLista->NumFilas(); ++i)
+            if (f->ListViewLista->Dato(i) != f->ListaPibes[static_cast<std::size_t>(i)].get() ||
+                f->ListViewLista->Texto(i, 1) != f->ListaPibes[static_cast<std::size_t>(i)]->Ape1)
+                return false;
+        return true;
+    };
+    const int ancho21 = f->ListViewLista->AnchoColumna(3);
+    f->ListViewLista->SeleccionarFila(4);
+    Anadir(f, QStringLiteral("Nuevo"), QStringLiteral("B"));  // between Berta Abril and Carlos Bravo
+    EXPECT_TRUE(espejo());
+    EXPECT_EQ(f->ListViewLista->FilaSeleccionada(), -1);  // as after a refill
+    EXPECT_EQ(f->ListViewLista->AnchoColumna(3), ancho21 - 16);
+    f->btnEliminar->click();
+    EXPECT_TRUE(espejo());
+    EXPECT_EQ(f->ListViewLista->AnchoColumna(3), ancho21);
+    f->btnLastClick();
+    f->btnEliminar->click();
+    f->btnFirstClick();
+    f->btnEliminar->click();
+    EXPECT_TRUE(espejo());
+
+    // Rows that no longer mirror the book are rebuilt whole.
+    f->ListViewLista->Vaciar();
+    Anadir(f, QStringLiteral("Otro"), QStringLiteral("Z"));
+    EXPECT_TRUE(espejo());
+    f->ListViewLista->Vaciar();
+    f->btnEliminar->click();
+    EXPECT_TRUE(espejo());
+}
+
 // --- Updating ---
 
 TEST_F(Datos, UpdateReordersAndFollowsTheChangedContact)
