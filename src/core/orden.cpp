@@ -212,6 +212,78 @@ std::size_t PosicionInsercion(const ListaPibes& lista, const TPibe& nuevo, std::
     return lista.size();
 }
 
+namespace {
+
+// The bytes of a record's key, normalised one at a time.
+class CursorClave {
+public:
+    CursorClave(const TPibe& p, std::string_view orden) : valido_(CamposDe(p, orden, campos_)) {}
+
+    // False at the end of the key.
+    bool Siguiente(unsigned char& c)
+    {
+        if (!valido_) return false;
+        while (pos_ >= campos_.c[campo_]->size()) {
+            if (campo_ == 2) return false;
+            ++campo_;
+            pos_ = 0;
+            c = 0;  // the separator
+            return true;
+        }
+        c = static_cast<unsigned char>(NormalizarCaracter((*campos_.c[campo_])[pos_++], true));
+        return true;
+    }
+
+private:
+    Campos campos_;
+    bool valido_;
+    int campo_ = 0;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+int CompararClavesOrden(const TPibe& a, const TPibe& b, std::string_view orden)
+{
+    CursorClave ca(a, orden), cb(b, orden);
+    for (;;) {
+        unsigned char x = 0, y = 0;
+        const bool hayA = ca.Siguiente(x);
+        const bool hayB = cb.Siguiente(y);
+        if (!hayA || !hayB) return hayA ? 1 : (hayB ? -1 : 0);
+        if (x != y) return x < y ? -1 : 1;
+    }
+}
+
+long RecolocarPibe(ListaPibes& lista, std::size_t i, std::string_view orden)
+{
+    const std::size_t n = lista.size();
+    if (i >= n) return -1;
+    // The others must be in order already (skipping record i).
+    const TPibe* anterior = nullptr;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (k == i) continue;
+        if (anterior && CompararClavesOrden(*anterior, *lista[k], orden) > 0) return -1;
+        anterior = lista[k].get();
+    }
+    // A stable sort puts it after the lower keys, and among its equals by
+    // its old place: after those that stood before it, before the others.
+    const TPibe& p = *lista[i];
+    std::size_t destino = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (k == i) continue;
+        const int c = CompararClavesOrden(*lista[k], p, orden);
+        if (c < 0 || (c == 0 && k < i)) ++destino;
+        else if (c > 0) break;
+    }
+    if (destino != i) {
+        std::unique_ptr<TPibe> movido = std::move(lista[i]);
+        lista.erase(lista.begin() + static_cast<std::ptrdiff_t>(i));
+        lista.insert(lista.begin() + static_cast<std::ptrdiff_t>(destino), std::move(movido));
+    }
+    return static_cast<long>(destino);
+}
+
 std::vector<std::string> GruposDistintos(const ListaPibes& lista)
 {
     // Views into the records are enough: the set dies before the call ends.

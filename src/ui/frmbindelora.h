@@ -159,6 +159,7 @@ private:
     void SalirDeModoNuevo();
     void OlvidarReferencias();
     void FilaInsertada(int posicion);
+    bool ReordenarTrasCambio(int posicion);
     void FilaEliminada(int posicion, const bindelora::TPibe* borrado);
 
     QStringList argumentos_;

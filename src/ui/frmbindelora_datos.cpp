@@ -256,9 +256,44 @@ void TfrmBindelora::btnActualizarClick()
     if (!HayPibeActual()) return;
     if (!LeerDatos(*ListaPibes[static_cast<std::size_t>(PibeActual)])) return;
     ColorearDatos(ModoDatos::Normal);
-    OrdenarAgenda();
+    if (!ReordenarTrasCambio(PibeActual)) OrdenarAgenda();
     RellenarGrupos();
     MostrarPibe(PibeActual);
+}
+
+// What OrdenarAgenda does, after only the contact at posicion changed and
+// while the rest of the book is in order: that one contact moves to where
+// the full re-ordering would put it, and only its row is rebuilt. False
+// when that does not apply (nothing is changed then).
+bool TfrmBindelora::ReordenarTrasCambio(int posicion)
+{
+    const int n = static_cast<int>(ListaPibes.size());
+    bool espejo = ListViewLista->NumFilas() == n;
+    for (int i = 0; espejo && i < n; ++i)
+        espejo = ListViewLista->Dato(i) == ListaPibes[static_cast<std::size_t>(i)].get();
+    if (!espejo) return false;
+    const TPibe* cambiado = ListaPibes[static_cast<std::size_t>(posicion)].get();
+    const long nueva = RecolocarPibe(ListaPibes, static_cast<std::size_t>(posicion), OrdenActual);
+    if (nueva < 0) return false;
+
+    // The current contact is the last one that matches the editor.
+    const TextosEditor editor{deQ(edtNombre->text()), deQ(edtApe1->text()),     deQ(edtApe2->text()),
+                              deQ(edtTfnoCasa->text()), deQ(edtTfnoMovil->text()), deQ(edtEMail->text())};
+    for (int i = n - 1; i >= 0; --i)
+        if (CoincideConEditor(*ListaPibes[static_cast<std::size_t>(i)], editor)) {
+            PibeActual = i;
+            break;
+        }
+    ListViewLista->EliminarFila(posicion);
+    ListViewLista->InsertarFila(static_cast<int>(nueva),
+                                {cambiado->Nombre, cambiado->Ape1, cambiado->Ape2, cambiado->Grupo}, cambiado);
+    ListViewLista->selectionModel()->clear();
+    AjustarColumnaGrupo();
+    ActualizarNavegacion();
+    static const char* const kOrdenes[] = {"Nombre", "Apellido 1", "Apellido 2", "Grupo"};
+    for (int i = 0; i < 4; ++i)
+        if (OrdenActual == kOrdenes[i]) cbOrden->setCurrentIndex(i);
+    return true;
 }
 
 void TfrmBindelora::btnFirstClick()

@@ -256,4 +256,102 @@ TEST(Insercion, AgreesWithComparingWholeKeys)
     }
 }
 
+// Records from a tiny alphabet so that equal keys, prefixes and folded
+// letters are common; TfnoCasa numbers them.
+struct Azar {
+    std::mt19937 g{11};
+    std::string Campo()
+    {
+        const char alfabeto[] = {'a', 'A', '\xE1', 'b', '\xF1', 'n', '\0'};
+        std::string s(g() % 3, ' ');
+        for (char& c : s) c = alfabeto[g() % sizeof alfabeto];
+        return s;
+    }
+    ListaPibes Lista(std::size_t n)
+    {
+        ListaPibes l;
+        for (std::size_t i = 0; i < n; ++i) {
+            auto p = std::make_unique<TPibe>();
+            p->Nombre = Campo();
+            p->Ape1 = Campo();
+            p->Ape2 = Campo();
+            p->Grupo = Campo();
+            p->TfnoCasa = std::to_string(i);
+            l.push_back(std::move(p));
+        }
+        return l;
+    }
+};
+
+ListaPibes Copia(const ListaPibes& l)
+{
+    ListaPibes c;
+    for (const auto& p : l) c.push_back(std::make_unique<TPibe>(*p));
+    return c;
+}
+
+std::vector<std::string> Marcas(const ListaPibes& l)
+{
+    std::vector<std::string> r;
+    for (const auto& p : l) r.push_back(p->TfnoCasa);
+    return r;
+}
+
+int Signo(int x) { return (x > 0) - (x < 0); }
+
+TEST(Recolocar, KeysCompareAsWholeKeysDo)
+{
+    Azar azar;
+    for (const char* orden : {"Nombre", "Apellido 1", "Apellido 2", "Grupo", "otra"}) {
+        const ListaPibes l = azar.Lista(60);
+        for (const auto& a : l)
+            for (const auto& b : l) {
+                const std::string ka = ClaveOrden(*a, orden), kb = ClaveOrden(*b, orden);
+                const int esperado = std::lexicographical_compare(
+                                         ka.begin(), ka.end(), kb.begin(), kb.end(),
+                                         [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); })
+                                         ? -1
+                                         : (ka == kb ? 0 : 1);
+                ASSERT_EQ(Signo(CompararClavesOrden(*a, *b, orden)), esperado) << orden;
+            }
+    }
+}
+
+TEST(Recolocar, MovesTheChangedRecordWhereAFullReorderingWould)
+{
+    Azar azar;
+    const TextosEditor nadie{"-", "-", "-", "-", "-", "-"};
+    for (const char* orden : {"Nombre", "Apellido 1", "Apellido 2", "Grupo"}) {
+        for (int vuelta = 0; vuelta < 300; ++vuelta) {
+            ListaPibes l = azar.Lista(1 + azar.g() % 12);
+            OrdenarPibes(l, orden, nadie);
+            const std::size_t i = azar.g() % l.size();
+            l[i]->Nombre = azar.Campo();
+            l[i]->Ape1 = azar.Campo();
+            l[i]->Grupo = azar.Campo();
+            ListaPibes esperado = Copia(l);
+            OrdenarPibes(esperado, orden, nadie);
+            const std::string marca = l[i]->TfnoCasa;
+            const long nueva = RecolocarPibe(l, i, orden);
+            ASSERT_GE(nueva, 0);
+            ASSERT_EQ(Marcas(l), Marcas(esperado)) << orden << " " << vuelta;
+            EXPECT_EQ(l[static_cast<std::size_t>(nueva)]->TfnoCasa, marca);
+        }
+    }
+}
+
+TEST(Recolocar, RefusesWhenTheOthersAreOutOfOrder)
+{
+    ListaPibes l;
+    for (const char* n : {"c", "a", "b"}) {
+        l.push_back(std::make_unique<TPibe>());
+        l.back()->Nombre = n;
+    }
+    EXPECT_EQ(RecolocarPibe(l, 2, "Nombre"), -1);
+    EXPECT_EQ(l[0]->Nombre, "c");
+    EXPECT_EQ(RecolocarPibe(l, 0, "Nombre"), 2);  // the others, a and b, are in order
+    EXPECT_EQ(l[2]->Nombre, "c");
+    EXPECT_EQ(RecolocarPibe(l, 3, "Nombre"), -1);
+}
+
 }  // namespace

@@ -301,6 +301,41 @@ TEST_F(Datos, UpdateReordersAndFollowsTheChangedContact)
     EXPECT_FALSE(f->ListaPibes[2]->EnAvisal);
 }
 
+TEST_F(Datos, UpdateGivesTheFullOrderingEvenWhenAnAdditionLeftItUnordered)
+{
+    TfrmBindelora* f = ConLibro();
+    f->ListViewListaColumnClick(0);  // by first name: Ana, Berta, Carlos
+    // Equal in first name and first surname: the new one goes in front of
+    // Berta Abril Nieto although Zz sorts after Nieto.
+    f->btnNuevo->click();
+    f->edtNombre->setText(QStringLiteral("Berta"));
+    f->edtApe1->setText(QStringLiteral("Abril"));
+    f->edtApe2->setText(QStringLiteral("Zz"));
+    f->btnNuevo->click();
+    ASSERT_EQ(f->ListaPibes[1]->Ape2, "Zz");
+    f->btnLastClick();  // Carlos
+    QTest::keyClicks(f->edtTfnoMovil, "6");
+    f->btnActualizar->click();
+    EXPECT_EQ(f->ListaPibes[1]->Ape2, "Nieto");
+    EXPECT_EQ(f->ListaPibes[2]->Ape2, "Zz");
+    EXPECT_EQ(f->ListViewLista->Texto(2, 2), "Zz");
+    EXPECT_EQ(f->PibeActual, 3);
+    EXPECT_EQ(f->ListaPibes[3]->TfnoMovil, "6");
+}
+
+TEST_F(Datos, UpdateFollowsTheLastContactThatMatchesTheEditor)
+{
+    ListaPibes extra;
+    extra.push_back(Pibe("Berta", "Abril", "Nieto", "Otro"));  // the same six texts as Berta
+    TfrmBindelora* f = ConLibro(std::move(extra));
+    ASSERT_EQ(Nombres(f), (V{"Ana", "Berta", "Berta", "Carlos"}));
+    f->btnNextClick();
+    QTest::keyClicks(f->MemoVarios, "nota");
+    f->btnActualizar->click();
+    EXPECT_EQ(f->PibeActual, 2);
+    EXPECT_EQ(f->ListViewLista->Texto(1, 0), "Berta");
+}
+
 TEST_F(Datos, ARefusedUpdateChangesNothingAndKeepsTheMarks)
 {
     ListaPibes extra;
