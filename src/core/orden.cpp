@@ -243,8 +243,62 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The normalising table (Ñ folded), copied here so the loop below can
+// look it up inline. Built on first use: the original is another file's
+// static.
+struct TablaLocal {
+    unsigned char t[256];
+    TablaLocal()
+    {
+        for (int c = 0; c < 256; ++c) t[c] = static_cast<unsigned char>(NormalizarCaracter(static_cast<char>(c), true));
+    }
+};
+const unsigned char* Tabla()
+{
+    static const TablaLocal tabla;
+    return tabla.t;
+}
+
+// Field by field: the usual case, decided without walking a cursor. Gives
+// false (undecided) only when a shorter field meets a NUL character in the
+// longer one, where the separator and that character compare equal.
+bool CompararPorCampos(const Campos& a, const Campos& b, int& resultado)
+{
+    const unsigned char* t = Tabla();
+    for (int f = 0; f < 3; ++f) {
+        const std::string& x = *a.c[f];
+        const std::string& y = *b.c[f];
+        const std::size_t n = std::min(x.size(), y.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            const unsigned char cx = t[static_cast<unsigned char>(x[i])];
+            const unsigned char cy = t[static_cast<unsigned char>(y[i])];
+            if (cx != cy) {
+                resultado = cx < cy ? -1 : 1;
+                return true;
+            }
+        }
+        if (x.size() == y.size()) continue;
+        // The shorter field ends: its key goes on with a separator (or
+        // ends), which is below any character but NUL.
+        const std::string& largo = x.size() > y.size() ? x : y;
+        if (f < 2 && largo[n] == '\0') return false;
+        resultado = x.size() < y.size() ? -1 : 1;
+        return true;
+    }
+    resultado = 0;
+    return true;
+}
+
+}  // namespace
+
 int CompararClavesOrden(const TPibe& a, const TPibe& b, std::string_view orden)
 {
+    Campos campos_a, campos_b;
+    if (!CamposDe(a, orden, campos_a) || !CamposDe(b, orden, campos_b)) return 0;
+    int resultado = 0;
+    if (CompararPorCampos(campos_a, campos_b, resultado)) return resultado;
     CursorClave ca(a, orden), cb(b, orden);
     for (;;) {
         unsigned char x = 0, y = 0;
@@ -268,13 +322,18 @@ long RecolocarPibe(ListaPibes& lista, std::size_t i, std::string_view orden)
     }
     // A stable sort puts it after the lower keys, and among its equals by
     // its old place: after those that stood before it, before the others.
+    // The others are in order, so that place is found by halving.
     const TPibe& p = *lista[i];
-    std::size_t destino = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-        if (k == i) continue;
+    auto antes = [&](std::size_t j) {
+        const std::size_t k = j < i ? j : j + 1;
         const int c = CompararClavesOrden(*lista[k], p, orden);
-        if (c < 0 || (c == 0 && k < i)) ++destino;
-        else if (c > 0) break;
+        return c < 0 || (c == 0 && k < i);
+    };
+    std::size_t destino = 0, hasta = n - 1;
+    while (destino < hasta) {
+        const std::size_t medio = destino + (hasta - destino) / 2;
+        if (antes(medio)) destino = medio + 1;
+        else hasta = medio;
     }
     if (destino != i) {
         std::unique_ptr<TPibe> movido = std::move(lista[i]);
