@@ -6,6 +6,7 @@
 #include <QTextDocument>
 #include <QTextOption>
 #include <QToolTip>
+#include <limits>
 
 #include "colores.h"
 #include "core/datos.h"
@@ -88,6 +89,11 @@ void TfrmBindelora::ConectarDatos()
 
     // A group is stored exactly as typed: no completion from the choices.
     cbGrupo->setCompleter(nullptr);
+    // Texts have any length: a line edit's own limit (32767) would cut a
+    // long one as it is shown, and the next update would store it cut.
+    for (QLineEdit* e : {edtNombre, edtApe1, edtApe2, edtTfnoCasa, edtTfnoMovil, edtEMail, edtCumpleMes,
+                         edtCumpleAno, cbGrupo->lineEdit()})
+        e->setMaxLength(std::numeric_limits<int>::max());
     // The address is centred; its lines are never wrapped.
     QTextOption centrado = MemoDireccion->document()->defaultTextOption();
     centrado.setAlignment(Qt::AlignHCenter);

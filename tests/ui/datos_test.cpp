@@ -752,16 +752,24 @@ TEST_F(Datos, BadBirthdaysNeverCrashAndGiveTheirOutcome)
     EXPECT_EQ(AlSalir().size(), 3u);
 }
 
-TEST_F(Datos, AVeryLongFieldIsKeptWhole)
+TEST_F(Datos, VeryLongFieldsAreKeptWhole)
 {
-    TfrmBindelora* f = ConLibro();
-    const QString largo(10000, QLatin1Char('x'));
-    f->edtNombre->setText(largo);
+    // 40,000 characters: beyond a line edit's own limit of 32767.
+    ListaPibes extra;
+    auto p = Pibe(std::string(40000, 'n'), "Zeta", "", std::string(40000, 'g'));
+    p->EMail = std::string(40000, 'e');
+    extra.push_back(std::move(p));
+    TfrmBindelora* f = ConLibro(std::move(extra));
+    f->btnLastClick();
+    EXPECT_EQ(f->edtNombre->text().size(), 40000);
+    EXPECT_EQ(f->cbGrupo->currentText().size(), 40000);
+    f->edtApe2->setText(QString(10000, QLatin1Char('x')));
     f->btnActualizarClick();
-    EXPECT_EQ(f->edtNombre->text().size(), 10000);
     const ListaPibes l = AlSalir();
     bool hay = false;
-    for (const auto& p : l) hay |= p->Nombre.size() == 10000;
+    for (const auto& q : l)
+        hay |= q->Nombre.size() == 40000 && q->Grupo.size() == 40000 && q->EMail.size() == 40000 &&
+               q->Ape2.size() == 10000;
     EXPECT_TRUE(hay);
 }
 
