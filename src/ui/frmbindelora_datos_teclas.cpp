@@ -27,6 +27,8 @@ char16_t CaracterDe(const QKeyEvent* k)
 {
     if (k->key() == Qt::Key_Backspace) return 8;
     if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) return 0;
+    // Alt with a letter is an accelerator, not typing.
+    if ((k->modifiers() & Qt::AltModifier) && !(k->modifiers() & Qt::ControlModifier)) return 0;
     const QString t = k->text();
     if (!t.isEmpty()) return t.at(0).unicode();
     if ((k->modifiers() & Qt::ControlModifier) && k->key() >= Qt::Key_A && k->key() <= Qt::Key_Z)

@@ -502,7 +502,11 @@ TEST_F(Datos, TypingMarksOnlyTheFieldThatGotTheKey)
 {
     TfrmBindelora* f = ConLibro();
     QTest::keyClick(f->edtApe2, Qt::Key_Delete);  // types nothing
+    QTest::keyClick(f->edtApe2, Qt::Key_Right);
+    QTest::keyClick(f->edtApe2, Qt::Key_Tab);
+    QTest::keyClick(f->edtApe2, Qt::Key_X, Qt::AltModifier);  // an accelerator
     EXPECT_FALSE(f->btnActualizar->isEnabled());
+    EXPECT_EQ(Color(f->edtApe2), QColor(238, 238, 255));
     QTest::keyClick(f->edtApe2, Qt::Key_Backspace);
     EXPECT_TRUE(f->btnActualizar->isEnabled());
     EXPECT_EQ(Color(f->edtApe2), QColor(221, 238, 221));
