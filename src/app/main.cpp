@@ -9,7 +9,6 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Bindelora"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Bindelora v2.3"));
     QApplication::setStyle(QStringLiteral("Fusion"));
     // Lets the desktop match the windows to the installed launcher and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(BINDELORA_APP_ID));

@@ -175,12 +175,172 @@ int OrdenarPibes(ListaPibes& lista, std::string_view orden, const TextosEditor& 
     return -1;
 }
 
+namespace {
+
+// Compares p's insertion key with a built one as CompararBytes would, but
+// normalising p's two fields on the fly: most comparisons end at the first
+// bytes, and a large book is walked without building a key per contact.
+int CompararConClaveInsercion(const TPibe& p, std::string_view orden, std::string_view clave)
+{
+    Campos campos;
+    if (!CamposDe(p, orden, campos)) return CompararBytes({}, clave);
+    std::size_t k = 0;
+    for (int f = 0; f < 2; ++f) {
+        if (f > 0) {
+            if (k == clave.size()) return 1;
+            if (clave[k] != '\0') return -1;  // NUL is below every other byte
+            ++k;
+        }
+        for (char c : *campos.c[f]) {
+            if (k == clave.size()) return 1;
+            const auto a = static_cast<unsigned char>(NormalizarCaracter(c, true));
+            const auto b = static_cast<unsigned char>(clave[k]);
+            if (a != b) return a < b ? -1 : 1;
+            ++k;
+        }
+    }
+    return k == clave.size() ? 0 : -1;
+}
+
+}  // namespace
+
 std::size_t PosicionInsercion(const ListaPibes& lista, const TPibe& nuevo, std::string_view orden)
 {
     const std::string clave = ClaveInsercion(nuevo, orden);
     for (std::size_t i = 0; i < lista.size(); ++i)
-        if (CompararBytes(ClaveInsercion(*lista[i], orden), clave) >= 0) return i;
+        if (CompararConClaveInsercion(*lista[i], orden, clave) >= 0) return i;
     return lista.size();
+}
+
+namespace {
+
+// The bytes of a record's key, normalised one at a time.
+class CursorClave {
+public:
+    CursorClave(const TPibe& p, std::string_view orden) : valido_(CamposDe(p, orden, campos_)) {}
+
+    // False at the end of the key.
+    bool Siguiente(unsigned char& c)
+    {
+        if (!valido_) return false;
+        while (pos_ >= campos_.c[campo_]->size()) {
+            if (campo_ == 2) return false;
+            ++campo_;
+            pos_ = 0;
+            c = 0;  // the separator
+            return true;
+        }
+        c = static_cast<unsigned char>(NormalizarCaracter((*campos_.c[campo_])[pos_++], true));
+        return true;
+    }
+
+private:
+    Campos campos_;
+    bool valido_;
+    int campo_ = 0;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+namespace {
+
+// The normalising table (Ñ folded), copied here so the loop below can
+// look it up inline. Built on first use: the original is another file's
+// static.
+struct TablaLocal {
+    unsigned char t[256];
+    TablaLocal()
+    {
+        for (int c = 0; c < 256; ++c) t[c] = static_cast<unsigned char>(NormalizarCaracter(static_cast<char>(c), true));
+    }
+};
+const unsigned char* Tabla()
+{
+    static const TablaLocal tabla;
+    return tabla.t;
+}
+
+// Field by field: the usual case, decided without walking a cursor. Gives
+// false (undecided) only when a shorter field meets a NUL character in the
+// longer one, where the separator and that character compare equal.
+bool CompararPorCampos(const Campos& a, const Campos& b, int& resultado)
+{
+    const unsigned char* t = Tabla();
+    for (int f = 0; f < 3; ++f) {
+        const std::string& x = *a.c[f];
+        const std::string& y = *b.c[f];
+        const std::size_t n = std::min(x.size(), y.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            const unsigned char cx = t[static_cast<unsigned char>(x[i])];
+            const unsigned char cy = t[static_cast<unsigned char>(y[i])];
+            if (cx != cy) {
+                resultado = cx < cy ? -1 : 1;
+                return true;
+            }
+        }
+        if (x.size() == y.size()) continue;
+        // The shorter field ends: its key goes on with a separator (or
+        // ends), which is below any character but NUL.
+        const std::string& largo = x.size() > y.size() ? x : y;
+        if (f < 2 && largo[n] == '\0') return false;
+        resultado = x.size() < y.size() ? -1 : 1;
+        return true;
+    }
+    resultado = 0;
+    return true;
+}
+
+}  // namespace
+
+int CompararClavesOrden(const TPibe& a, const TPibe& b, std::string_view orden)
+{
+    Campos campos_a, campos_b;
+    if (!CamposDe(a, orden, campos_a) || !CamposDe(b, orden, campos_b)) return 0;
+    int resultado = 0;
+    if (CompararPorCampos(campos_a, campos_b, resultado)) return resultado;
+    CursorClave ca(a, orden), cb(b, orden);
+    for (;;) {
+        unsigned char x = 0, y = 0;
+        const bool hayA = ca.Siguiente(x);
+        const bool hayB = cb.Siguiente(y);
+        if (!hayA || !hayB) return hayA ? 1 : (hayB ? -1 : 0);
+        if (x != y) return x < y ? -1 : 1;
+    }
+}
+
+long RecolocarPibe(ListaPibes& lista, std::size_t i, std::string_view orden)
+{
+    const std::size_t n = lista.size();
+    if (i >= n) return -1;
+    // The others must be in order already (skipping record i).
+    const TPibe* anterior = nullptr;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (k == i) continue;
+        if (anterior && CompararClavesOrden(*anterior, *lista[k], orden) > 0) return -1;
+        anterior = lista[k].get();
+    }
+    // A stable sort puts it after the lower keys, and among its equals by
+    // its old place: after those that stood before it, before the others.
+    // The others are in order, so that place is found by halving.
+    const TPibe& p = *lista[i];
+    auto antes = [&](std::size_t j) {
+        const std::size_t k = j < i ? j : j + 1;
+        const int c = CompararClavesOrden(*lista[k], p, orden);
+        return c < 0 || (c == 0 && k < i);
+    };
+    std::size_t destino = 0, hasta = n - 1;
+    while (destino < hasta) {
+        const std::size_t medio = destino + (hasta - destino) / 2;
+        if (antes(medio)) destino = medio + 1;
+        else hasta = medio;
+    }
+    if (destino != i) {
+        std::unique_ptr<TPibe> movido = std::move(lista[i]);
+        lista.erase(lista.begin() + static_cast<std::ptrdiff_t>(i));
+        lista.insert(lista.begin() + static_cast<std::ptrdiff_t>(destino), std::move(movido));
+    }
+    return static_cast<long>(destino);
 }
 
 std::vector<std::string> GruposDistintos(const ListaPibes& lista)

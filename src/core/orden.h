@@ -31,6 +31,15 @@ int OrdenarPibes(ListaPibes& lista, std::string_view orden, const TextosEditor& 
 // insertion key is not less than its own (the end when all are less).
 std::size_t PosicionInsercion(const ListaPibes& lista, const TPibe& nuevo, std::string_view orden);
 
+// Compares the ClaveOrden keys of two records (negative, 0, positive)
+// without building them.
+int CompararClavesOrden(const TPibe& a, const TPibe& b, std::string_view orden);
+
+// After record i has changed: when the other records are already in the
+// order of `orden`, moves it to where OrdenarPibes would put it and returns
+// its new index; otherwise returns -1 and leaves the list alone.
+long RecolocarPibe(ListaPibes& lista, std::size_t i, std::string_view orden);
+
 // Distinct Grupo values (exact comparison) in address book order.
 std::vector<std::string> GruposDistintos(const ListaPibes& lista);
 

@@ -85,6 +85,11 @@ std::string NormalizarTexto(std::string_view s, bool foldN)
     return r;
 }
 
+char NormalizarCaracter(char c, bool foldN)
+{
+    return static_cast<char>(tablaNormalizar.t[foldN ? 1 : 0][static_cast<unsigned char>(c)]);
+}
+
 bool EsNumero(std::string_view s)
 {
     for (char c : s)

@@ -15,6 +15,8 @@ extern const std::array<const char*, 13> NombresMesCortos;
 // capitals, Ñ/ñ to N when foldN is on (else Ñ), everything else unchanged.
 // Same length as the input.
 std::string NormalizarTexto(std::string_view s, bool foldN);
+// The same for one character.
+char NormalizarCaracter(char c, bool foldN);
 
 // True when every character is a digit 0-9; the empty text passes.
 bool EsNumero(std::string_view s);

@@ -92,6 +92,7 @@ public:
 
     // --- Contact list ---
     void RellenarLista();
+    void AjustarColumnaGrupo();
     void ListViewListaDblClick();
     void ListViewListaColumnClick(int columna);
     void cbOrdenClick();
@@ -110,6 +111,24 @@ public:
     void ColorearDatos(ModoDatos modo);
     void ActualizarNavegacion();
     void btnEliminarClick();
+    bool LeerDatos(bindelora::TPibe& p);
+    int InsertarPibe();
+    void btnNuevoClick();
+    void btnActualizarClick();
+    void btnFirstClick();
+    void btnPrevClick();
+    void btnNextClick();
+    void btnLastClick();
+    // Key handlers get the typed character; setting it to 0 swallows the key.
+    void edtNombreKeyPress(QObject* sender, char16_t& key);
+    void MemoDireccionKeyPress(QObject* sender, char16_t& key);
+    void cbGrupoKeyPress(QObject* sender, char16_t& key);
+    void cbGrupoClick();
+    void edtCumpleDiaKeyPress(QObject* sender, char16_t& key);
+    void edtCumpleMesKeyPress(QObject* sender, char16_t& key);
+    void lblEMailMouseEnter(QObject* sender);
+    void lblEMailMouseLeave(QObject* sender);
+    void lblEMailClick(QObject* sender);
 
     // --- Calendar ---
     void CrearCalendario();
@@ -200,6 +219,16 @@ private:
     void PrepararCumples();
     void ConectarBuscar();
     bool TeclaBusqueda(QLineEdit* campo, QKeyEvent* e);
+
+    // Contact editor
+    void ConectarDatos();
+    bool EnModoNuevo() const;
+    bool HayPibeActual() const;
+    void SalirDeModoNuevo();
+    void OlvidarReferencias();
+    void FilaInsertada(int posicion);
+    bool ReordenarTrasCambio(int posicion);
+    void FilaEliminada(int posicion, const bindelora::TPibe* borrado);
 
     QStringList argumentos_;
     bool terminado_ = false;       // a fatal read error ended the start

@@ -66,7 +66,11 @@ void TfrmBindelora::RellenarLista()
     filas.reserve(ListaPibes.size());
     for (const auto& p : ListaPibes) filas.push_back({{p->Nombre, p->Ape1, p->Ape2, p->Grupo}, p.get()});
     ListViewLista->ReemplazarFilas(std::move(filas));
+    AjustarColumnaGrupo();
+}
 
+void TfrmBindelora::AjustarColumnaGrupo()
+{
     int grupo = ListViewLista->width() - ListViewLista->AnchoColumna(0) - ListViewLista->AnchoColumna(1) -
                 ListViewLista->AnchoColumna(2) - 4;
     // Room for the vertical scroll bar once the rows no longer fit.
@@ -124,6 +128,8 @@ void TfrmBindelora::mnuListaVerDatosClick()
 
 void TfrmBindelora::mnuListaEliminarClick()
 {
+    // Without a selected row the current contact is not the one meant.
+    if (ListViewLista->FilaSeleccionada() < 0) return;
     ListViewListaDblClick();
     btnEliminarClick();
 }

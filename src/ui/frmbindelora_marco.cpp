@@ -33,6 +33,7 @@ void TfrmBindelora::Conectar()
     installEventFilter(this);
     ConectarAvisal();
     ConectarBuscar();
+    ConectarDatos();
 }
 
 bool TfrmBindelora::EsArrastre(QObject* o) const

@@ -230,6 +230,14 @@ void TListView::EliminarFila(int fila)
     modelo_->endRemoveRows();
 }
 
+void TListView::InsertarFila(int fila, std::vector<std::string> textos, const void* dato)
+{
+    auto& filas = modelo_->filas;
+    modelo_->beginInsertRows({}, fila, fila);
+    filas.insert(filas.begin() + fila, {std::move(textos), dato});
+    modelo_->endInsertRows();
+}
+
 void TListView::IniciarCarga()
 {
     if (modelo_->enCarga++ == 0) modelo_->beginResetModel();

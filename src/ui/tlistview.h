@@ -62,6 +62,8 @@ public:
     // list, orders it once. The selected row stays selected and no selection
     // notice is sent: the native list sends none when it sorts.
     void FijarCaptions(const std::vector<std::string>& captions);
+    // One row at a given place of a list that does not order itself.
+    void InsertarFila(int fila, std::vector<std::string> textos, const void* dato = nullptr);
 
     // Many additions in a row: an ordered list is ordered once, at the end.
     void IniciarCarga();

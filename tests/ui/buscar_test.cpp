@@ -383,13 +383,14 @@ TEST_F(Buscar, TheEmailLabelRaisesTheEditorsLabelEvents)
         f->lblEMail->setFont(fuente);
     });
     emit f->Label21->OnMouseEnter(f->Label21);
+    EXPECT_TRUE(f->Label21->font().underline());
     emit f->Label21->OnClick(f->Label21);
     emit f->Label21->OnMouseLeave(f->Label21);
     ASSERT_EQ(entra.count(), 1);
     EXPECT_EQ(entra.at(0).at(0).value<TLabel2*>(), f->lblEMail);
     EXPECT_EQ(clic.count(), 1);
     EXPECT_EQ(sale.count(), 1);
-    EXPECT_TRUE(f->Label21->font().underline());
+    EXPECT_FALSE(f->Label21->font().underline());
 }
 
 TEST_F(Buscar, SharedAcceleratorsPressTheButtonOfTheViewInFront)
