@@ -56,8 +56,9 @@ RespuestaMensaje MensajesQt::Mostrar(QWidget* dueno, const QString& texto, const
         break;
     }
     case BotonesMensaje::SiNo: {
-        QPushButton* boton = anadir(QMessageBox::Yes, "Sí");
-        QPushButton* no = anadir(QMessageBox::No, "No");
+        // The underlined letters answer the box: "S" and "N" on their own.
+        QPushButton* boton = anadir(QMessageBox::Yes, "&Sí");
+        QPushButton* no = anadir(QMessageBox::No, "&No");
         caja.setDefaultButton(boton);
         caja.setEscapeButton(no);
         si = boton;

@@ -64,7 +64,9 @@ public:
     // --- Settings ---
     void ConfigPorDefecto();
     void CargarConfig();
-    void GuardarConfig();
+    // avisarSiempre: a failure is told even when the start already told one
+    // (the settings dialog's "Aceptar"). False when the store failed.
+    bool GuardarConfig(bool avisarSiempre = false);
     void btnConfigClick();
 
     // --- Address book and agenda file ---
@@ -119,6 +121,7 @@ public:
     void InsertarFilasAvisal(bindelora::TAvisal* entrada, bool seleccionar);
     void AjustarColumnasAvisal();
     std::string RutaAvisal() const;
+    void MostrarSucesosHoy();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -141,6 +144,11 @@ private:
     bool respaldoHecho_ = false;   // the damaged agenda file is already backed up
     bool avisoConfigDado_ = false; // the settings store failure was already told
     bindelora::EstadoLectura ultimaLecturaAgenda_ = bindelora::EstadoLectura::NoExiste;
+
+    // --- Recovery from the settings dialog ---
+    // The window that owns the recovery's messages: the dialog while it is up.
+    QWidget* DuenoRecuperacion();
+    bool recuperando_ = false;  // a read failure is told, not fatal
 };
 
 // The four windows of the run, created by the program entry.

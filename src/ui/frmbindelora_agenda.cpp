@@ -5,6 +5,7 @@
 #include "core/archivo.h"
 #include "core/orden.h"
 #include "frmbindelora.h"
+#include "frmconfig.h"
 #include "platform/comparador.h"
 #include "platform/mensajes.h"
 #include "platform/ruta_ejecutable.h"
@@ -22,6 +23,15 @@ bool TfrmBindelora::CargarAgenda()
     const std::string ruta = RutaAgenda();
     const ResultadoLectura r = LeerAgenda(ruta, ListaPibes);
     ultimaLecturaAgenda_ = r.estado;
+    if (r.estado == EstadoLectura::Fallo && recuperando_) {
+        // The book was left as it was; the run goes on.
+        Mensajes::mostrar(DuenoRecuperacion(),
+                          QStringLiteral("No se ha podido leer el archivo de la Agenda; los contactos siguen como "
+                                         "estaban.\n\n") +
+                              QString::fromStdString(r.error),
+                          QStringLiteral("Recuperar la Agenda"), IconoMensaje::Aviso);
+        return false;
+    }
     if (r.estado == EstadoLectura::Fallo) {
         MostrarErrorChungo(QStringLiteral("Ocurrió un error fatal leyendo de la Base de Datos."));
         return false;
@@ -62,9 +72,28 @@ void TfrmBindelora::GuardarAgenda()
                           QStringLiteral("Error al guardar"), IconoMensaje::Error);
 }
 
+QWidget* TfrmBindelora::DuenoRecuperacion()
+{
+    return frmConfig && frmConfig->isVisible() ? static_cast<QWidget*>(frmConfig) : this;
+}
+
 void TfrmBindelora::RecuperarAgenda()
 {
-    if (CargarAgenda()) {
+    if (!ExisteArchivo(RutaAgenda())) {
+        Mensajes::mostrar(DuenoRecuperacion(),
+                          QStringLiteral("No se encuentra el archivo de la Agenda:\n") +
+                              QString::fromStdString(RutaAgenda()) +
+                              QStringLiteral("\n\nLos contactos siguen como estaban."),
+                          QStringLiteral("Recuperar la Agenda"), IconoMensaje::Aviso);
+        return;
+    }
+    recuperando_ = true;
+    const bool leida = CargarAgenda();
+    recuperando_ = false;
+    if (ultimaLecturaAgenda_ == EstadoLectura::Fallo || ultimaLecturaAgenda_ == EstadoLectura::NoExiste) return;
+    // The search results pointed into the book the read has just replaced.
+    ResultadoBusqueda.clear();
+    if (leida) {
         OrdenarAgenda();
         RellenarGrupos();
         PibeActual = 0;

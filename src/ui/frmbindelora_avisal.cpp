@@ -55,11 +55,22 @@ void TfrmBindelora::GuardarAvisal()
 
 void TfrmBindelora::RecuperarAvisal()
 {
-    if (!CargarAvisal())
-        Mensajes::mostrar(this,
+    if (!CargarAvisal()) {
+        // The list and its rows stay as they were.
+        Mensajes::mostrar(DuenoRecuperacion(),
                           QStringLiteral("Ocurrió un error fatal leyendo de la Base de Datos del Avisal.\r\r"
                                          "Deberá comprobarlo manualmente, o bien borrarla y comenzar desde cero."),
                           QStringLiteral("Error chungo"), IconoMensaje::Aviso);
+        return;
+    }
+    // The file predates the birthdays entered in this run; their contacts
+    // already say "entered", so without this they would be lost for good.
+    const std::vector<TAvisal*> nuevas = ReponerCumplesDeSesion(ListaPibes, ListaAvisal);
+    if (nuevas.empty()) return;
+    ListViewAvisal->IniciarCarga();
+    for (TAvisal* a : nuevas) InsertarFilasAvisal(a, false);
+    ListViewAvisal->TerminarCarga();
+    AjustarColumnasAvisal();
 }
 
 void TfrmBindelora::SincronizarCumples()
