@@ -80,10 +80,10 @@ RespuestaMensaje MensajesQt::Mostrar(QWidget* dueno, const QString& texto, const
     return RespuestaMensaje::Cancelar;
 }
 
-RespuestaMensaje MensajesFalsos::Mostrar(QWidget*, const QString& texto, const QString& titulo,
+RespuestaMensaje MensajesFalsos::Mostrar(QWidget* dueno, const QString& texto, const QString& titulo,
                                          IconoMensaje icono, BotonesMensaje botones)
 {
-    cajas.push_back(Caja{texto, titulo, icono, botones});
+    cajas.push_back(Caja{texto, titulo, icono, botones, dueno});
     if (!respuestas.empty()) {
         const RespuestaMensaje r = respuestas.front();
         respuestas.pop_front();
