@@ -75,6 +75,11 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
     ListView->FijarAnchoColumna(0, 0);
     ListView->FijarAnchoColumna(1, 262);
     ListView->setShowGrid(false);
+    // The lines were laid out for a narrow 8-point face; this keeps them
+    // within the column.
+    QFont letra = ListView->font();
+    letra.setPixelSize(10);
+    ListView->setFont(letra);
     ListView->setItemDelegate(new DibujoFila(ListView));
     ListView->verticalHeader()->setDefaultSectionSize(ListView->fontMetrics().height() + 1);
     ListView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
