@@ -1,5 +1,6 @@
 #include "platform/sonido.h"
 
+#include <QCoreApplication>
 #include <QSoundEffect>
 #include <QUrl>
 #include <filesystem>
@@ -19,12 +20,16 @@ bool EsArchivoDeSonido(const QString& ruta)
 }
 
 SonidoQt::SonidoQt() = default;
-SonidoQt::~SonidoQt() = default;
+
+SonidoQt::~SonidoQt()
+{
+    delete efecto_.data();
+}
 
 void SonidoQt::Reproducir(const QString& ruta)
 {
     if (!EsArchivoDeSonido(ruta)) return;
-    if (!efecto_) efecto_ = std::make_unique<QSoundEffect>();
+    if (!efecto_) efecto_ = new QSoundEffect(QCoreApplication::instance());
     efecto_->stop();
     // Loading runs in the background; the effect starts once it is loaded,
     // and a file that is no sound just ends in the error state.

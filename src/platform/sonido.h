@@ -1,8 +1,8 @@
 #pragma once
 // Playing a sound file without waiting for it.
+#include <QPointer>
 #include <QString>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "platform/sustituible.h"
@@ -37,8 +37,9 @@ public:
     void Reproducir(const QString& ruta) override;
 
 private:
-    // Made on the first sound, so the start of the program sets up no audio.
-    std::unique_ptr<QSoundEffect> efecto_;
+    // Made on the first sound, so the start of the program sets up no audio;
+    // owned by the application, which ends before this service does.
+    QPointer<QSoundEffect> efecto_;
 };
 
 // Records the sounds asked for.

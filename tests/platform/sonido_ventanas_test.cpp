@@ -39,6 +39,23 @@ TEST(Sonido, SoloArchivosNormalesNoVaciosYDeTamanoRazonable)
     real.Reproducir(fifo);
     real.Reproducir(QString());
     real.Reproducir(vacio);
+    // Not a WAV, then a real one twice (the second replaces the first):
+    // neither waits for the sound nor fails without an audio device.
+    real.Reproducir(bueno);
+    const QString wav = dir.filePath("tono.wav");
+    {
+        std::ofstream f(wav.toStdString(), std::ios::binary);
+        auto u32 = [&f](std::uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
+        auto u16 = [&f](std::uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
+        const std::uint32_t muestras = 800;
+        f.write("RIFF", 4); u32(36 + muestras * 2); f.write("WAVEfmt ", 8);
+        u32(16); u16(1); u16(1); u32(8000); u32(16000); u16(2); u16(16);
+        f.write("data", 4); u32(muestras * 2);
+        for (std::uint32_t i = 0; i < muestras; ++i) u16(static_cast<std::uint16_t>((i % 16) * 1000));
+    }
+    real.Reproducir(wav);
+    real.Reproducir(wav);
+    QCoreApplication::processEvents();
 }
 
 TEST(Sonido, ServiciosSustituibles)
