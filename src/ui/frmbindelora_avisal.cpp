@@ -1,5 +1,7 @@
 // The events: the events file, the rows of ListViewAvisal and the entering
 // of birthdays.
+#include <filesystem>
+
 #include "core/archivo.h"
 #include "core/archivo_avisal.h"
 #include "frmbindelora.h"
@@ -55,7 +57,11 @@ void TfrmBindelora::GuardarAvisal()
 
 void TfrmBindelora::RecuperarAvisal()
 {
-    if (!CargarAvisal()) {
+    // Something that is not a file in its place (a folder, say) cannot be
+    // read back, nor replaced by an empty file.
+    std::error_code ec;
+    const bool otraCosa = std::filesystem::exists(RutaAvisal(), ec) && !ExisteArchivo(RutaAvisal());
+    if (otraCosa || !CargarAvisal()) {
         // The list and its rows stay as they were.
         Mensajes::mostrar(DuenoRecuperacion(),
                           QStringLiteral("Ocurrió un error fatal leyendo de la Base de Datos del Avisal.\r\r"

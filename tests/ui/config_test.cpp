@@ -109,6 +109,33 @@ TEST_F(Configuracion, AlAbrirLosControlesSiguenALaConfiguracion)
     EXPECT_FALSE(d->btnPlay->isEnabled());
 }
 
+TEST_F(Configuracion, UnAlmacenConTiposErroneosYValoresDesconocidosAbreConLosDefectos)
+{
+    registro.existe = true;
+    registro.valores["AlEjecutarMostrar"] = std::uint32_t{3};
+    registro.valores["AlEjecutarOrdenar"] = std::string("Edad");
+    registro.valores["MostrarSucesosParaHoy"] = std::string("A VECES");
+    registro.valores["ReproducirWAVSucesosParaHoy"] = std::string("1");
+    registro.valores["WAVSucesosParaHoy"] = OtroValor{};
+    TfrmBindelora* f = IniciarConAgenda();
+    Abrir(f);
+    TfrmConfig* d = frmConfig;
+    EXPECT_TRUE(d->rbMostrarLista->isChecked());
+    EXPECT_TRUE(d->rbOrdenarPorApe1->isChecked());
+    EXPECT_TRUE(d->rbSucesosSiempre->isChecked());
+    EXPECT_FALSE(d->chkReproducirWav->isChecked());
+    EXPECT_FALSE(d->btnCargarWAV->isEnabled());
+    EXPECT_EQ(d->RutaSonido(), "");
+    // Aceptar then stores proper values of the proper types.
+    d->btnAceptar->click();
+    EXPECT_EQ(Cadena("AlEjecutarMostrar"), "LISTA");
+    EXPECT_EQ(Cadena("AlEjecutarOrdenar"), "Apellido 1");
+    EXPECT_EQ(Cadena("MostrarSucesosParaHoy"), "SIEMPRE");
+    std::uint32_t n = 7;
+    EXPECT_EQ(registro.LeerEntero("ReproducirWAVSucesosParaHoy", n), LecturaRegistro::Ok);
+    EXPECT_EQ(n, 0u);
+}
+
 TEST_F(Configuracion, AceptarGuardaLasCincoYCancelarNada)
 {
     TfrmBindelora* f = IniciarConAgenda();
@@ -340,6 +367,14 @@ TEST_F(Configuracion, RecuperarElAvisalReponeLosCumplesDeLaSesion)
     EXPECT_EQ(f->ListaAvisal.size(), 3u);
     EXPECT_EQ(f->ListViewAvisal->NumFilas(), 3);
     EXPECT_FALSE(f->Terminado());
+
+    // Unreadable (a folder in its place): the same.
+    std::filesystem::remove(Avs());
+    std::filesystem::create_directory(Avs());
+    d->btnRecuperarAvisal->click();
+    EXPECT_EQ(mensajes.cajas.size(), cajas + 4);
+    EXPECT_EQ(f->ListaAvisal.size(), 3u);
+    std::filesystem::remove(Avs());
 
     // Missing or empty: created or read empty, Ana's birthday comes back.
     std::filesystem::remove(Avs());
