@@ -145,8 +145,8 @@ private:
     bool avisoConfigDado_ = false; // the settings store failure was already told
     bindelora::EstadoLectura ultimaLecturaAgenda_ = bindelora::EstadoLectura::NoExiste;
 
-    // --- Recovery from the settings dialog ---
-    // The window that owns the recovery's messages: the dialog while it is up.
+    // --- Recovery and storing from the settings dialog ---
+    // The window that owns their messages: the dialog while it is up.
     QWidget* DuenoRecuperacion();
     bool recuperando_ = false;  // a read failure is told, not fatal
 };

@@ -81,7 +81,7 @@ void TfrmBindelora::RecuperarAgenda()
 {
     if (!ExisteArchivo(RutaAgenda())) {
         Mensajes::mostrar(DuenoRecuperacion(),
-                          QStringLiteral("No se encuentra el archivo de la Agenda:\n") +
+                          QStringLiteral("No se encuentra el archivo de la Agenda, o no se puede leer:\n") +
                               QString::fromStdString(RutaAgenda()) +
                               QStringLiteral("\n\nLos contactos siguen como estaban."),
                           QStringLiteral("Recuperar la Agenda"), IconoMensaje::Aviso);

@@ -104,7 +104,7 @@ bool TfrmBindelora::GuardarConfig(bool avisarSiempre)
     }
     // The user has just asked for this store: say so every time.
     avisoConfigDado_ = true;
-    Mensajes::mostrar(frmConfig && frmConfig->isVisible() ? static_cast<QWidget*>(frmConfig) : this,
+    Mensajes::mostrar(DuenoRecuperacion(),
                       QStringLiteral("No se ha podido guardar la configuración; los cambios valdrán sólo hasta "
                                      "que se cierre el programa.\n\n") +
                           aQ(reg.Error()),
