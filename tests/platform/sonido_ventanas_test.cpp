@@ -1,6 +1,7 @@
 // The sound player's refusals, the file dialog's fake and the hand-made
 // window drag.
 #include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -99,5 +100,25 @@ TEST(Ventanas, ArrastreAManoSigueAlRatonHastaSoltar)
     // Released: later moves leave it alone.
     raton(QEvent::MouseMove, QPoint(700, 700), Qt::NoButton);
     EXPECT_EQ(ventana.pos(), origen + QPoint(10, 20));
+    QCoreApplication::processEvents();
+}
+
+TEST(Ventanas, SinGestorDeVentanasElServicioArrastraAMano)
+{
+    // The offscreen platform, like a bare X server, does not move windows.
+    QWidget ventana;
+    ventana.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    ventana.setGeometry(50, 60, 120, 80);
+    ventana.show();
+    QCursor::setPos(100, 100);
+    if (QCursor::pos() != QPoint(100, 100)) GTEST_SKIP() << "no cursor on this platform";
+    const QPoint origen = ventana.pos();
+    VentanasQt().Arrastrar(&ventana);
+    QMouseEvent mover(QEvent::MouseMove, QPointF(5, 5), QPointF(140, 90), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&ventana, &mover);
+    QMouseEvent soltar(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(140, 90), Qt::LeftButton, Qt::NoButton,
+                       Qt::NoModifier);
+    QApplication::sendEvent(&ventana, &soltar);
+    EXPECT_EQ(ventana.pos(), origen + QPoint(40, -10));
     QCoreApplication::processEvents();
 }
