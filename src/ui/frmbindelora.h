@@ -148,6 +148,7 @@ private:
     // --- Recovery and storing from the settings dialog ---
     // The window that owns their messages: the dialog while it is up.
     QWidget* DuenoRecuperacion();
+    bindelora::ResultadoLectura LeerAgendaRecuperada(const std::string& ruta);
     bool recuperando_ = false;  // a read failure is told, not fatal
 };
 
