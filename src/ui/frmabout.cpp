@@ -22,25 +22,17 @@ constexpr unsigned kVerde = 1144593;    // 17,119,17
 constexpr unsigned kAzulOscuro = 6689041;  // 17,17,102
 constexpr unsigned kAzul = 16716049;    // 17,17,255
 
-// ListViewDrawItem: every row alike, selected or not, in the colour its
-// caption names, from 4 pixels in, clipped to the row.
+// Hands the drawing of every cell to the window's ListViewDrawItem.
 class DibujoFila : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    DibujoFila(TfrmAbout* ventana) : QStyledItemDelegate(ventana), ventana_(ventana) {}
     void paint(QPainter* p, const QStyleOptionViewItem& op, const QModelIndex& i) const override
     {
-        p->save();
-        p->fillRect(op.rect, kColorNormal);
-        if (i.column() == 1) {
-            const QModelIndex cap = i.sibling(i.row(), 0);
-            QRect r = op.rect.adjusted(4, 0, 0, 0);
-            p->setClipRect(r);
-            p->setFont(op.font);
-            p->setPen(TfrmAbout::ColorDeFila(deQ(cap.data().toString())));
-            p->drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, i.data().toString());
-        }
-        p->restore();
+        ventana_->ListViewDrawItem(p, op.rect, i.row(), i.column());
     }
+
+private:
+    TfrmAbout* ventana_;
 };
 
 }  // namespace
@@ -80,7 +72,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
     QFont letra = ListView->font();
     letra.setPixelSize(10);
     ListView->setFont(letra);
-    ListView->setItemDelegate(new DibujoFila(ListView));
+    ListView->setItemDelegate(new DibujoFila(this));
     ListView->verticalHeader()->setDefaultSectionSize(ListView->fontMetrics().height() + 1);
     ListView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListView->setFocusPolicy(Qt::StrongFocus);
@@ -103,6 +95,22 @@ QColor TfrmAbout::ColorDeFila(const std::string& caption)
         if (v > 0xFFFFFF) return Qt::black;
     }
     return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF));
+}
+
+void TfrmAbout::ListViewDrawItem(QPainter* p, const QRect& celda, int fila, int columna)
+{
+    // Every row alike, selected or not: the list's colour, then the text in
+    // the colour its caption names, from 4 pixels in, clipped to the row.
+    p->save();
+    p->fillRect(celda, kColorNormal);
+    if (columna == 1) {
+        const QRect r = celda.adjusted(4, 0, 0, 0);
+        p->setClipRect(r);
+        p->setFont(ListView->font());
+        p->setPen(ColorDeFila(ListView->Texto(fila, 0)));
+        p->drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, aQ(ListView->Texto(fila, 1)));
+    }
+    p->restore();
 }
 
 void TfrmAbout::AgregarLinea(unsigned color, const std::string& texto)

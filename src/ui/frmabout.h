@@ -1,9 +1,12 @@
 #pragma once
 // The about window.
 #include <QDialog>
+#include <QRect>
 #include <string>
 
 #include "ui_frmabout.h"
+
+class QPainter;
 
 class TfrmAbout : public QDialog, public Ui::TfrmAbout {
     Q_OBJECT
@@ -17,6 +20,8 @@ public:
     void img1MouseDown();
     void Image1Click();
     void btnSalirClick();
+    // Draws one cell of ListView (the caption column only gets the background).
+    void ListViewDrawItem(QPainter* p, const QRect& celda, int fila, int columna);
 
     // The colour a row's caption names, as ListViewDrawItem reads it.
     static QColor ColorDeFila(const std::string& caption);

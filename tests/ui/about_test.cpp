@@ -1,5 +1,6 @@
 // The about window: its rows and colours, its shape, opening and closing.
 #include <QKeyEvent>
+#include <QPainter>
 #include <QRegularExpression>
 
 #include "entorno.h"
@@ -153,4 +154,35 @@ TEST_F(About, SeAbreCentradaYSeCierraConEscapeOLaCruz)
     QTest::mousePress(v->ListView->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_EQ(std::count(ventanas.arrastres.begin(), ventanas.arrastres.end(), v), 2);
     v->hide();
+}
+
+TEST_F(About, CadaFilaSeDibujaEnSuColorDesdeCuatroPixeles)
+{
+    Iniciar();
+    auto pintar = [](int fila) {
+        QImage img(262, 14, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        QPainter p(&img);
+        frmAbout->ListViewDrawItem(&p, img.rect(), fila, 1);
+        return img;
+    };
+    // The title (dark green) and a separator (blue): the background first,
+    // the ink only from 4 pixels in, and the ink of the row's colour.
+    for (auto [fila, tinta] : {std::pair{3, kVerde}, std::pair{1, kAzul}}) {
+        const QImage img = pintar(fila);
+        QColor masOscuro = Qt::white;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                if (x < 4) {
+                    EXPECT_EQ(c, QColor(238, 238, 255));
+                }
+                if (c.lightness() < masOscuro.lightness()) masOscuro = c;
+            }
+        EXPECT_LT(std::abs(masOscuro.hue() - tinta.hue()), 12) << fila;
+    }
+    // A selected row is drawn the same as before.
+    const QImage antes = pintar(3);
+    frmAbout->ListView->SeleccionarFila(3);
+    EXPECT_EQ(pintar(3), antes);
 }

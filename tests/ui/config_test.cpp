@@ -416,6 +416,11 @@ TEST_F(Configuracion, TeclasFocoYNombresAccesibles)
                        static_cast<QWidget*>(d->btnCancelar)})
         EXPECT_NE(std::find(alcanzados.begin(), alcanzados.end(), w), alcanzados.end()) << w->objectName().toStdString();
 
+    // Ctrl+Tab from inside the memo still turns the page.
+    d->MemoPanic->setFocus();
+    Tecla(d->MemoPanic, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(d->PageControl->currentIndex(), 0);
+
     // Every control that takes the focus has a name for screen readers.
     for (QWidget* w : d->findChildren<QWidget*>()) {
         if (!(w->focusPolicy() & Qt::TabFocus) || w->inherits("QScrollBar") || w->parent() == d->MemoPanic) continue;
