@@ -226,6 +226,31 @@ std::vector<TAvisal*> SincronizarCumples(ListaPibes& pibes, ListaAvisales& avisa
             avisales.push_back(std::move(a));
         }
         p->EnAvisal = true;
+        p->CumpleEntradoEnSesion = true;
+    }
+    return nuevos;
+}
+
+std::vector<TAvisal*> ReponerCumplesDeSesion(const ListaPibes& pibes, ListaAvisales& avisales)
+{
+    std::vector<TAvisal*> nuevos;
+    std::unordered_set<ClaveCumple, HashClaveCumple> existentes;
+    existentes.reserve(avisales.size());
+    for (const auto& a : avisales) existentes.insert({a->Dia, a->Mes, a->Texto});
+    for (const auto& p : pibes) {
+        if (!p->CumpleEntradoEnSesion || p->Cumple == 0) continue;
+        Fecha f;
+        if (!DecodificarFecha(p->Cumple, f)) continue;
+        std::string texto = TextoCumple(*p);
+        if (existentes.contains({f.dia, f.mes, texto})) continue;
+        auto a = std::make_unique<TAvisal>();
+        a->Dia = f.dia;
+        a->Mes = f.mes;
+        a->Ano = 9999;
+        a->Texto = std::move(texto);
+        existentes.insert({a->Dia, a->Mes, a->Texto});
+        nuevos.push_back(a.get());
+        avisales.push_back(std::move(a));
     }
     return nuevos;
 }

@@ -76,4 +76,9 @@ std::string TextoCumple(const TPibe& p);
 // in order, so the caller can show their rows.
 std::vector<TAvisal*> SincronizarCumples(ListaPibes& pibes, ListaAvisales& avisales);
 
+// After the events file is read back: enters again the birthdays of the
+// contacts marked CumpleEntradoEnSesion that the file lacks (no duplicates).
+// Returns the entries added.
+std::vector<TAvisal*> ReponerCumplesDeSesion(const ListaPibes& pibes, ListaAvisales& avisales);
+
 }  // namespace bindelora

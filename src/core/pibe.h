@@ -18,6 +18,9 @@ struct TPibe {
     double Cumple = 0;  // date value; 0 means no birthday
     bool EnAvisal = false;
     std::vector<std::string> Varios;
+    // Never stored: the birthday was entered as an event in this run, so a
+    // re-read of the events file (which predates it) must enter it again.
+    bool CumpleEntradoEnSesion = false;
 };
 
 // The address book owns its records; its order is the current ordering.

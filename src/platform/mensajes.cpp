@@ -56,8 +56,9 @@ RespuestaMensaje MensajesQt::Mostrar(QWidget* dueno, const QString& texto, const
         break;
     }
     case BotonesMensaje::SiNo: {
-        QPushButton* boton = anadir(QMessageBox::Yes, "Sí");
-        QPushButton* no = anadir(QMessageBox::No, "No");
+        // The underlined letters answer the box: "S" and "N" on their own.
+        QPushButton* boton = anadir(QMessageBox::Yes, "&Sí");
+        QPushButton* no = anadir(QMessageBox::No, "&No");
         caja.setDefaultButton(boton);
         caja.setEscapeButton(no);
         si = boton;
@@ -79,10 +80,10 @@ RespuestaMensaje MensajesQt::Mostrar(QWidget* dueno, const QString& texto, const
     return RespuestaMensaje::Cancelar;
 }
 
-RespuestaMensaje MensajesFalsos::Mostrar(QWidget*, const QString& texto, const QString& titulo,
+RespuestaMensaje MensajesFalsos::Mostrar(QWidget* dueno, const QString& texto, const QString& titulo,
                                          IconoMensaje icono, BotonesMensaje botones)
 {
-    cajas.push_back(Caja{texto, titulo, icono, botones});
+    cajas.push_back(Caja{texto, titulo, icono, botones, dueno});
     if (!respuestas.empty()) {
         const RespuestaMensaje r = respuestas.front();
         respuestas.pop_front();

@@ -44,6 +44,7 @@ public:
         QString texto, titulo;
         IconoMensaje icono;
         BotonesMensaje botones;
+        QWidget* dueno = nullptr;  // the window that owns the box
     };
     RespuestaMensaje Mostrar(QWidget* dueno, const QString& texto, const QString& titulo,
                              IconoMensaje icono, BotonesMensaje botones) override;

@@ -1,6 +1,7 @@
 #pragma once
 // Window services: moving a borderless window by dragging, showing a window
 // modally, and shaping a window by cutting rectangles out of it.
+#include <QPoint>
 #include <QRect>
 #include <QRegion>
 #include <initializer_list>
@@ -43,6 +44,11 @@ public:
     std::vector<QDialog*> modales;
     int respuestaModal = 0;
 };
+
+// Moves the window by hand, following the mouse from inicioGlobal until the
+// button is released: for desktops where the system does not move it
+// (startSystemMove fails, as on a bare X server).
+void ArrastrarAMano(QWidget* ventana, const QPoint& inicioGlobal);
 
 // The rectangle base with each cut combined by exclusive-or, as a window
 // outline (right and bottom edges of the rectangles exclusive).

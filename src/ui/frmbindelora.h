@@ -67,7 +67,9 @@ public:
     // --- Settings ---
     void ConfigPorDefecto();
     void CargarConfig();
-    void GuardarConfig();
+    // avisarSiempre: a failure is told even when the start already told one
+    // (the settings dialog's "Aceptar"). False when the store failed.
+    bool GuardarConfig(bool avisarSiempre = false);
     void btnConfigClick();
 
     // --- Address book and agenda file ---
@@ -239,6 +241,12 @@ private:
     bindelora::EstadoLectura ultimaLecturaAgenda_ = bindelora::EstadoLectura::NoExiste;
     // The entry that a refused "&Actualizar" is to replace once the fields pass.
     std::optional<bindelora::TAvisal> reemplazoAvisal_;
+
+    // --- Recovery and storing from the settings dialog ---
+    // The window that owns their messages: the dialog while it is up.
+    QWidget* DuenoRecuperacion();
+    bindelora::ResultadoLectura LeerAgendaRecuperada(const std::string& ruta);
+    bool recuperando_ = false;  // a read failure is told, not fatal
 };
 
 // The four windows of the run, created by the program entry.

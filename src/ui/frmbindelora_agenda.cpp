@@ -1,11 +1,18 @@
 // The address book: the agenda file, the ordering and the group choices.
 #include <QSignalBlocker>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "core/agenda.h"
 #include "core/archivo.h"
 #include "core/orden.h"
 #include "frmbindelora.h"
+#include "frmconfig.h"
 #include "platform/carpeta_datos.h"
 #include "platform/comparador.h"
 #include "platform/mensajes.h"
@@ -22,8 +29,17 @@ std::string TfrmBindelora::RutaAgenda() const
 bool TfrmBindelora::CargarAgenda()
 {
     const std::string ruta = RutaAgenda();
-    const ResultadoLectura r = LeerAgenda(ruta, ListaPibes);
+    const ResultadoLectura r = recuperando_ ? LeerAgendaRecuperada(ruta) : LeerAgenda(ruta, ListaPibes);
     ultimaLecturaAgenda_ = r.estado;
+    if (r.estado == EstadoLectura::Fallo && recuperando_) {
+        // The book was left as it was; the run goes on.
+        Mensajes::mostrar(DuenoRecuperacion(),
+                          QStringLiteral("No se ha podido leer el archivo de la Agenda; los contactos siguen como "
+                                         "estaban.\n\n") +
+                              QString::fromStdString(r.error),
+                          QStringLiteral("Recuperar la Agenda"), IconoMensaje::Aviso);
+        return false;
+    }
     if (r.estado == EstadoLectura::Fallo) {
         MostrarErrorChungo(QStringLiteral("Ocurrió un error fatal leyendo de la Base de Datos."));
         return false;
@@ -64,14 +80,71 @@ void TfrmBindelora::GuardarAgenda()
                           QStringLiteral("Error al guardar"), IconoMensaje::Error);
 }
 
+ResultadoLectura TfrmBindelora::LeerAgendaRecuperada(const std::string& ruta)
+{
+    // The whole file first: one that cannot be read leaves the book as it was.
+    ResultadoLectura r;
+    std::string datos;
+    const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st;
+    bool bien = fd >= 0 && ::fstat(fd, &st) == 0;
+    if (bien) {
+        datos.resize(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0);
+        std::size_t leidos = 0;
+        for (;;) {
+            if (leidos == datos.size()) datos.resize(datos.size() + 65536);
+            const ssize_t n = ::read(fd, datos.data() + leidos, datos.size() - leidos);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                bien = n == 0;
+                break;
+            }
+            leidos += static_cast<std::size_t>(n);
+        }
+        datos.resize(leidos);
+    }
+    const int err = errno;
+    if (fd >= 0) ::close(fd);
+    if (!bien) {
+        r.estado = EstadoLectura::Fallo;
+        r.error = "No se pudo leer el archivo " + ruta + ": " + std::strerror(err);
+        return r;
+    }
+    // The old book goes before the new one is built, so the new one reuses
+    // its memory instead of touching as much again.
+    ResultadoBusqueda.clear();
+    ListViewLista->Vaciar();
+    ListaPibes.clear();
+    return LeerAgendaDeTexto(datos, ListaPibes);
+}
+
+QWidget* TfrmBindelora::DuenoRecuperacion()
+{
+    return frmConfig && frmConfig->isVisible() ? static_cast<QWidget*>(frmConfig) : this;
+}
+
 void TfrmBindelora::RecuperarAgenda()
 {
-    VaciarBusqueda();  // the results refer to the contacts about to go
-    if (CargarAgenda()) {
+    if (!ExisteArchivo(RutaAgenda())) {
+        Mensajes::mostrar(DuenoRecuperacion(),
+                          QStringLiteral("No se encuentra el archivo de la Agenda, o no se puede leer:\n") +
+                              QString::fromStdString(RutaAgenda()) +
+                              QStringLiteral("\n\nLos contactos siguen como estaban."),
+                          QStringLiteral("Recuperar la Agenda"), IconoMensaje::Aviso);
+        return;
+    }
+    recuperando_ = true;
+    const bool leida = CargarAgenda();
+    recuperando_ = false;
+    if (ultimaLecturaAgenda_ == EstadoLectura::Fallo || ultimaLecturaAgenda_ == EstadoLectura::NoExiste) return;
+    // The search results pointed into the book the read has just replaced.
+    VaciarBusqueda();
+    if (leida) {
         OrdenarAgenda();
         RellenarGrupos();
         PibeActual = 0;
         MostrarPibe(0);
+        ActualizarNavegacion();
     } else {
         MostrarLibroIncompleto();
     }

@@ -1,5 +1,7 @@
 // The events: the events file, the rows of ListViewAvisal and the entering
 // of birthdays.
+#include <filesystem>
+
 #include "core/archivo.h"
 #include "core/archivo_avisal.h"
 #include "frmbindelora.h"
@@ -56,11 +58,31 @@ void TfrmBindelora::GuardarAvisal()
 
 void TfrmBindelora::RecuperarAvisal()
 {
-    if (!CargarAvisal())
-        Mensajes::mostrar(this,
+    // Something that is not a file in its place (a folder, say) cannot be
+    // read back, nor replaced by an empty file.
+    std::error_code ec;
+    const bool otraCosa = std::filesystem::exists(RutaAvisal(), ec) && !ExisteArchivo(RutaAvisal());
+    if (otraCosa || !CargarAvisal()) {
+        // The list and its rows stay as they were.
+        Mensajes::mostrar(DuenoRecuperacion(),
                           QStringLiteral("Ocurrió un error fatal leyendo de la Base de Datos del Avisal.\r\r"
                                          "Deberá comprobarlo manualmente, o bien borrarla y comenzar desde cero."),
                           QStringLiteral("Error chungo"), IconoMensaje::Aviso);
+        return;
+    }
+    // The file predates the birthdays entered in this run; their contacts
+    // already say "entered", so without this they would be lost for good.
+    const std::vector<TAvisal*> nuevas = ReponerCumplesDeSesion(ListaPibes, ListaAvisal);
+    if (!nuevas.empty()) {
+        ListViewAvisal->IniciarCarga();
+        for (TAvisal* a : nuevas) InsertarFilasAvisal(a, false);
+        ListViewAvisal->TerminarCarga();
+        AjustarColumnasAvisal();
+    }
+    // The marks and a pending replacement spoke of the entries read before.
+    reemplazoAvisal_.reset();
+    MostrarMes(MesMostrado, AnoMostrado);
+    MarcarHoy(MesMostrado, AnoMostrado);
 }
 
 void TfrmBindelora::SincronizarCumples()

@@ -89,7 +89,7 @@ void TfrmBindelora::CargarConfig()
     }
 }
 
-void TfrmBindelora::GuardarConfig()
+bool TfrmBindelora::GuardarConfig(bool avisarSiempre)
 {
     Registro& reg = Registro::instancia();
     const bool bien = reg.AbrirClave(true) && reg.EscribirCadena("AlEjecutarMostrar", Config.AlEjecutarMostrar) &&
@@ -97,12 +97,24 @@ void TfrmBindelora::GuardarConfig()
                       reg.EscribirCadena("MostrarSucesosParaHoy", Config.MostrarSucesosParaHoy) &&
                       reg.EscribirEntero("ReproducirWAVSucesosParaHoy", Config.ReproducirWAVSucesosParaHoy ? 1 : 0) &&
                       reg.EscribirCadena("WAVSucesosParaHoy", Config.WAVSucesosParaHoy);
-    if (!bien) AvisarAlmacenConfig(reg.Error());
+    if (bien) return true;
+    if (!avisarSiempre) {
+        AvisarAlmacenConfig(reg.Error());
+        return false;
+    }
+    // The user has just asked for this store: say so every time.
+    avisoConfigDado_ = true;
+    Mensajes::mostrar(DuenoRecuperacion(),
+                      QStringLiteral("No se ha podido guardar la configuración; los cambios valdrán sólo hasta "
+                                     "que se cierre el programa.\n\n") +
+                          aQ(reg.Error()),
+                      QStringLiteral("Configuración"), IconoMensaje::Aviso);
+    return false;
 }
 
 void TfrmBindelora::btnConfigClick()
 {
     frmConfig->move(x() + (width() - frmConfig->width()) / 2, y() + (height() - frmConfig->height()) / 2);
-    frmConfig->setWindowTitle(QStringLiteral("Configuración de la Bindelora v2.3"));
+    frmConfig->MostrarConfig(Config);
     Ventanas::instancia().MostrarModal(frmConfig);
 }

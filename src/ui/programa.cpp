@@ -12,6 +12,7 @@
 static void RegistrarRecursos()
 {
     Q_INIT_RESOURCE(resources);
+    Q_INIT_RESOURCE(ventanas);
 }
 
 namespace bindelora {

@@ -65,7 +65,7 @@ TEST(Mensajes, CajaRealEnEspanol)
         QApplication::sendEvent(caja, &escape);
     };
     EXPECT_EQ(ConCaja(IconoMensaje::Pregunta, BotonesMensaje::SiNo, mirarYEscapar), RespuestaMensaje::No);
-    EXPECT_EQ(textos, (QStringList{"No", "Sí"}));
+    EXPECT_EQ(textos, (QStringList{"&No", "&Sí"}));
     EXPECT_EQ(icono, QMessageBox::Question);
     EXPECT_EQ(ConCaja(IconoMensaje::Aviso, BotonesMensaje::AceptarCancelar, mirarYEscapar), RespuestaMensaje::Cancelar);
     EXPECT_EQ(textos, (QStringList{"Aceptar", "Cancelar"}));
@@ -75,8 +75,20 @@ TEST(Mensajes, CajaRealEnEspanol)
 
     auto pulsarSi = [](QMessageBox* caja) {
         for (QAbstractButton* b : caja->buttons())
-            if (b->text() == "Sí")
+            if (b->text() == "&Sí")
                 b->click();
     };
     EXPECT_EQ(ConCaja(IconoMensaje::Pregunta, BotonesMensaje::SiNo, pulsarSi), RespuestaMensaje::Si);
+}
+
+TEST(Mensajes, SiNoRespondenALasTeclasSyN)
+{
+    auto tecla = [](Qt::Key k, const char* texto) {
+        return [k, texto](QMessageBox* caja) {
+            QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier, QString::fromLatin1(texto));
+            QApplication::sendEvent(caja, &e);
+        };
+    };
+    EXPECT_EQ(ConCaja(IconoMensaje::Pregunta, BotonesMensaje::SiNo, tecla(Qt::Key_N, "n")), RespuestaMensaje::No);
+    EXPECT_EQ(ConCaja(IconoMensaje::Pregunta, BotonesMensaje::SiNo, tecla(Qt::Key_S, "s")), RespuestaMensaje::Si);
 }
