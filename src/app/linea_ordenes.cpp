@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/agenda.h"
@@ -18,6 +19,7 @@
 #include "core/archivo_avisal.h"
 #include "core/avisal.h"
 #include "core/icalendar.h"
+#include "core/memoria.h"
 #include "core/orden.h"
 #include "core/texto.h"
 #include "core/vcard.h"
@@ -190,23 +192,37 @@ bool CargarSucesos(const Datos& d, const Fecha& hoy, ListaAvisales& avisales)
 int ExportarVCardOrden(const std::string& archivo, VersionVCard version)
 {
     const Datos d = RutasDatos();
-    ListaPibes lista;
-    const ResultadoLectura r = LeerAgenda(d.agenda, lista);
+    // Straight from the agenda file to the output: a large book never sits
+    // in memory. A file goes through a temporary renamed at the end.
+    const bool salida = archivo == "-";
+    const std::string temporal = archivo + ".tmp-" + std::to_string(::getpid());
+    int fd = salida ? STDOUT_FILENO : ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        Decir(stderr, "bindelora: no se pudo escribir " + archivo + ": " + std::strerror(errno));
+        return 1;
+    }
+    ResultadoExportacion r = ExportarAgendaAVCard(d.agenda, fd, version);
+    if (!salida) {
+        int err = 0;
+        if (::close(fd) != 0) err = errno;
+        if (r.estado != EstadoLectura::Fallo && err == 0 && std::rename(temporal.c_str(), archivo.c_str()) != 0)
+            err = errno;
+        if (err != 0 && r.estado != EstadoLectura::Fallo) {
+            r.estado = EstadoLectura::Fallo;
+            r.error = "No se pudo escribir " + archivo + ": " + std::strerror(err);
+        }
+        if (r.estado == EstadoLectura::Fallo) ::unlink(temporal.c_str());
+    }
     if (r.estado == EstadoLectura::Fallo) {
         Decir(stderr, "bindelora: " + r.error);
         return 1;
     }
-    std::string error;
-    if (!EscribirSalida(archivo, ExportarVCard(lista, version), error)) {
-        Decir(stderr, "bindelora: " + error);
-        return 1;
-    }
     if (r.estado == EstadoLectura::Incompleta) {
         Decir(stderr, "bindelora: la agenda est\xE1 da\xF1" "ada; solo se han exportado los " +
-                          std::to_string(lista.size()) + " contactos anteriores al primer registro da\xF1" "ado.");
+                          std::to_string(r.contactos) + " contactos anteriores al primer registro da\xF1" "ado.");
         return 1;
     }
-    if (archivo != "-") Decir(stdout, "Contactos exportados: " + std::to_string(lista.size()));
+    if (!salida) Decir(stdout, "Contactos exportados: " + std::to_string(r.contactos));
     return 0;
 }
 
@@ -218,6 +234,11 @@ int ImportarVCardOrden(const std::string& archivo)
         return 1;
     }
     const Datos d = RutasDatos();
+    // The book read and the contacts added take some three times the two
+    // files in small blocks: fresh memory is what costs on a large import.
+    struct stat st;
+    const std::size_t agenda = ::stat(d.agenda.c_str(), &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    ReservaMemoria reserva(3 * (agenda + datos.size()));
     ListaPibes lista;
     if (!CargarLibro(d.agenda, lista, true)) return 1;
     // The book in the order the window gives it at start, so the new

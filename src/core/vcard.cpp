@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cerrno>
 #include <cstring>
-#include <unordered_set>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cstdint>
 
 #include "core/agenda.h"
 #include "core/fecha.h"
@@ -18,79 +23,92 @@ namespace {
 
 constexpr int kAnchoLinea = 75;  // octets per line, CR LF not counted
 
+// What one Windows-1252 byte becomes in a vCard value: its UTF-8 form, or
+// an escape for \\ , ; and the line break.
+struct CodigoSalida {
+    char b[4];
+    unsigned char n;
+};
+
+struct TablaSalida {
+    CodigoSalida t[256];
+    TablaSalida()
+    {
+        for (int c = 0; c < 256; ++c) {
+            CodigoSalida& k = t[c];
+            const char32_t cp = Cp1252ACodigo(static_cast<unsigned char>(c));
+            if (c == '\\' || c == ',' || c == ';') {
+                k = {{'\\', static_cast<char>(c)}, 2};
+            } else if (c == '\n') {
+                k = {{'\\', 'n'}, 2};
+            } else if (cp < 0x80) {
+                k = {{static_cast<char>(cp)}, 1};
+            } else if (cp < 0x800) {
+                k = {{static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))}, 2};
+            } else {
+                k = {{static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                      static_cast<char>(0x80 | (cp & 0x3F))},
+                     3};
+            }
+        }
+    }
+};
+const TablaSalida kTablaSalida;
+
 // Content lines folded at 75 octets without cutting a UTF-8 character or
-// an escape in two.
+// an escape in two, written into a buffer grown ahead of each piece.
+// With a file descriptor, the buffer is emptied into it as it fills.
 class Salida {
 public:
-    explicit Salida(std::size_t reserva) { s_.reserve(reserva); }
+    explicit Salida(std::size_t reserva, int fd = -1) : fd_(fd)
+    {
+        s_.resize(std::max<std::size_t>(reserva, 4096));
+        p_ = s_.data();
+    }
 
     void Nombre(std::string_view n)
     {
-        s_ += n;
+        Asegurar(n.size());
+        std::memcpy(p_, n.data(), n.size());
+        p_ += n.size();
         col_ += static_cast<int>(n.size());
     }
 
-    // Windows-1252 text as UTF-8, with \ , ; and line breaks escaped.
     void Texto(std::string_view t)
     {
-        std::size_t i = 0;
-        while (i < t.size()) {
-            // A run of plain ASCII goes in one piece, cut only at the folds.
-            std::size_t j = i;
-            while (j < t.size() && EsLlano(static_cast<unsigned char>(t[j]))) ++j;
-            while (i < j) {
-                std::size_t cabe = static_cast<std::size_t>(kAnchoLinea - col_);
-                if (cabe == 0) {
-                    Plegar();
-                    continue;
-                }
-                std::size_t n = std::min(cabe, j - i);
-                s_.append(t.data() + i, n);
-                col_ += static_cast<int>(n);
-                i += n;
+        // At most 3 octets per byte, plus a fold (3 octets) every 24 bytes.
+        Asegurar(t.size() * 4 + 8);
+        char* p = p_;
+        int col = col_;
+        for (unsigned char c : t) {
+            const CodigoSalida& k = kTablaSalida.t[c];
+            if (col + k.n > kAnchoLinea) {
+                std::memcpy(p, "\r\n ", 3);
+                p += 3;
+                col = 1;
             }
-            if (i >= t.size()) break;
-            unsigned char c = static_cast<unsigned char>(t[i++]);
-            char u[4];
-            int n = 0;
-            switch (c) {
-            case '\\': case ',': case ';':
-                u[0] = '\\';
-                u[1] = static_cast<char>(c);
-                n = 2;
-                break;
-            case '\n':
-                u[0] = '\\';
-                u[1] = 'n';
-                n = 2;
-                break;
-            default: {
-                char32_t cp = Cp1252ACodigo(c);
-                if (cp < 0x80) {
-                    u[0] = static_cast<char>(cp);
-                    n = 1;
-                } else if (cp < 0x800) {
-                    u[0] = static_cast<char>(0xC0 | (cp >> 6));
-                    u[1] = static_cast<char>(0x80 | (cp & 0x3F));
-                    n = 2;
-                } else {
-                    u[0] = static_cast<char>(0xE0 | (cp >> 12));
-                    u[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                    u[2] = static_cast<char>(0x80 | (cp & 0x3F));
-                    n = 3;
-                }
-            }
-            }
-            Unidad(u, n);
+            std::memcpy(p, k.b, 4);
+            p += k.n;
+            col += k.n;
         }
+        p_ = p;
+        col_ = col;
     }
 
     // A separator of the value (';' between components), never escaped.
-    void Signo(char c) { Unidad(&c, 1); }
+    void Signo(char c)
+    {
+        Asegurar(4);
+        if (col_ + 1 > kAnchoLinea) Plegar();
+        *p_++ = c;
+        ++col_;
+    }
 
     void FinLinea()
     {
-        s_ += "\r\n";
+        Asegurar(2);
+        *p_++ = '\r';
+        *p_++ = '\n';
         col_ = 0;
     }
 
@@ -104,34 +122,65 @@ public:
     // A line that is plain ASCII and short (BEGIN, VERSION ...).
     void Fija(std::string_view linea)
     {
-        s_ += linea;
-        s_ += "\r\n";
-        col_ = 0;
+        Nombre(linea);
+        FinLinea();
     }
 
-    std::string& Cadena() { return s_; }
+    // Hands what is written to the file; false when the write failed.
+    bool Vaciar()
+    {
+        if (fd_ < 0 || error_ != 0) return error_ == 0;
+        const char* q = s_.data();
+        std::size_t n = static_cast<std::size_t>(p_ - q);
+        while (n > 0) {
+            ssize_t w = ::write(fd_, q, n);
+            if (w < 0) {
+                if (errno == EINTR) continue;
+                error_ = errno;
+                break;
+            }
+            q += w;
+            n -= static_cast<std::size_t>(w);
+        }
+        p_ = s_.data();
+        return error_ == 0;
+    }
+
+    int Error() const { return error_; }
+
+    std::string Cadena()
+    {
+        s_.resize(static_cast<std::size_t>(p_ - s_.data()));
+        return std::move(s_);
+    }
 
 private:
-    static bool EsLlano(unsigned char c)
+    void Asegurar(std::size_t n)
     {
-        return c < 0x80 && c != '\\' && c != ',' && c != ';' && c != '\n';
-    }
-
-    void Unidad(const char* p, int n)
-    {
-        if (col_ + n > kAnchoLinea) Plegar();
-        s_.append(p, static_cast<std::size_t>(n));
-        col_ += n;
+        std::size_t usado = static_cast<std::size_t>(p_ - s_.data());
+        if (usado + n <= s_.size()) return;
+        if (fd_ >= 0 && usado > 0) {
+            Vaciar();
+            usado = 0;
+            if (n <= s_.size()) return;
+        }
+        s_.resize(std::max(s_.size() * 2, usado + n));
+        p_ = s_.data() + usado;
     }
 
     void Plegar()
     {
-        s_ += "\r\n ";
+        *p_++ = '\r';
+        *p_++ = '\n';
+        *p_++ = ' ';
         col_ = 1;
     }
 
     std::string s_;
+    char* p_;
     int col_ = 0;
+    int fd_;
+    int error_ = 0;
 };
 
 // Lines of a list joined by line breaks (escaped as \n on the way out).
@@ -268,12 +317,12 @@ std::string_view Recortar(std::string_view s)
 }
 
 struct Parametro {
-    std::string nombre;  // capitals; empty for a bare 2.1 value ("CELL")
+    std::string_view nombre;  // empty for a bare 2.1 value ("CELL")
     std::string_view valor;
 };
 
 struct Propiedad {
-    std::string nombre;  // capitals, group prefix removed
+    std::string_view nombre;  // group prefix removed
     std::vector<Parametro> params;
     std::string_view valor;
 
@@ -281,7 +330,7 @@ struct Propiedad {
     bool TieneTipo(std::string_view tipo) const
     {
         for (const Parametro& p : params) {
-            if (!p.nombre.empty() && p.nombre != "TYPE") continue;
+            if (!p.nombre.empty() && !IgualSinMayusculas(p.nombre, "TYPE")) continue;
             std::string_view v = Recortar(p.valor);
             if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
             while (!v.empty()) {
@@ -298,7 +347,7 @@ struct Propiedad {
     std::string_view Param(std::string_view nombre) const
     {
         for (const Parametro& p : params)
-            if (p.nombre == nombre) {
+            if (IgualSinMayusculas(p.nombre, nombre)) {
                 std::string_view v = p.valor;
                 if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
                 return v;
@@ -309,7 +358,7 @@ struct Propiedad {
     bool EsQuotedPrintable() const
     {
         for (const Parametro& p : params)
-            if ((p.nombre == "ENCODING" || p.nombre.empty()) && IgualSinMayusculas(Recortar(p.valor), "QUOTED-PRINTABLE"))
+            if ((p.nombre.empty() || IgualSinMayusculas(p.nombre, "ENCODING")) && IgualSinMayusculas(Recortar(p.valor), "QUOTED-PRINTABLE"))
                 return true;
         return false;
     }
@@ -328,7 +377,7 @@ bool PartirLinea(std::string_view linea, Propiedad& p)
     if (punto != std::string_view::npos) nombre.remove_prefix(punto + 1);
     nombre = Recortar(nombre);
     if (nombre.empty()) return false;
-    p.nombre = Mayusculas(nombre);
+    p.nombre = nombre;
     p.params.clear();
     while (i < n && linea[i] == ';') {
         ++i;
@@ -344,10 +393,10 @@ bool PartirLinea(std::string_view linea, Propiedad& p)
         if (igual == std::string_view::npos) {
             par.valor = Recortar(param);
         } else {
-            par.nombre = Mayusculas(Recortar(param.substr(0, igual)));
+            par.nombre = Recortar(param.substr(0, igual));
             par.valor = Recortar(param.substr(igual + 1));
         }
-        p.params.push_back(std::move(par));
+        p.params.push_back(par);
     }
     if (i >= n || linea[i] != ':') return false;
     p.valor = linea.substr(i + 1);
@@ -472,21 +521,22 @@ struct Decodificador {
     bool qpMalo = false;
     bool charsetRaro = false;
 
-    std::string Valor(const Propiedad& p)
+    // Valid until the next call.
+    std::string_view Valor(const Propiedad& p)
     {
         std::string_view bytes = p.valor;
         if (p.EsQuotedPrintable()) {
             if (!DecodificarQP(bytes, qp)) qpMalo = true;
             bytes = qp;
         }
-        std::string out;
         bool ascii = true;
         for (char c : bytes)
             if (static_cast<unsigned char>(c) >= 0x80) {
                 ascii = false;
                 break;
             }
-        if (ascii) return std::string(bytes);
+        if (ascii) return bytes;
+        out.clear();
         std::string_view cs = p.Param("CHARSET");
         bool utf8;
         if (cs.empty()) {
@@ -507,6 +557,15 @@ struct Decodificador {
         else out.assign(bytes);
         return out;
     }
+
+    void Limpiar()
+    {
+        sustituidos = 0;
+        qpMalo = charsetRaro = false;
+    }
+
+private:
+    std::string out;
 };
 
 // Splits at the separators not escaped by a backslash.
@@ -532,6 +591,7 @@ std::vector<std::string_view> Partir(std::string_view v, char sep)
 // escape keeps its backslash (Windows paths in notes).
 std::string Desescapar(std::string_view v)
 {
+    if (v.find_first_of("\\\r") == std::string_view::npos) return std::string(v);
     std::string r;
     r.reserve(v.size());
     for (std::size_t i = 0; i < v.size(); ++i) {
@@ -643,6 +703,25 @@ struct Tarjeta {
     std::vector<std::string> notas;
     bool avisal = false;
     Decodificador dec;
+
+    void Limpiar()
+    {
+        hayN = hayApellidos = hayGrupo = hayBday = bdayTexto = bdaySinAno1604 = hayCum = avisal = false;
+        n.clear();
+        apellidos[0].clear();
+        apellidos[1].clear();
+        fn.clear();
+        org.clear();
+        telefonos.clear();
+        emails.clear();
+        grupo.clear();
+        bday.clear();
+        cum.clear();
+        adrs.clear();
+        labels.clear();
+        notas.clear();
+        dec.Limpiar();
+    }
 };
 
 bool LeerNumero(std::string_view s, std::size_t desde, std::size_t cuantos, int& n)
@@ -741,21 +820,24 @@ public:
         Lector lector(datos);
         std::string_view linea;
         Propiedad p;
-        std::unique_ptr<Tarjeta> t;
+        // One card at a time, its buffers reused.
+        Tarjeta tarjeta;
+        Tarjeta* t = nullptr;
         std::size_t numero = 0;
         while (lector.Logica(linea)) {
             if (!PartirLinea(linea, p)) continue;
-            if (p.nombre == "BEGIN" && IgualSinMayusculas(Recortar(p.valor), "VCARD")) {
+            if (IgualSinMayusculas(p.nombre, "BEGIN") && IgualSinMayusculas(Recortar(p.valor), "VCARD")) {
                 if (t) Ilegible(*t, "la tarjeta no termina con END:VCARD");
                 r.hayTarjetas = true;
-                t = std::make_unique<Tarjeta>();
+                t = &tarjeta;
+                t->Limpiar();
                 t->numero = ++numero;
                 continue;
             }
             if (!t) continue;
-            if (p.nombre == "END") {
+            if (IgualSinMayusculas(p.nombre, "END")) {
                 Terminar(*t);
-                t.reset();
+                t = nullptr;
                 continue;
             }
             if (p.EsQuotedPrintable()) {
@@ -790,26 +872,27 @@ private:
 
     void Propiedad_(Tarjeta& t, const Propiedad& p)
     {
-        const std::string& n = p.nombre;
-        if (n == "N") {
+        const std::string_view n = p.nombre;
+        auto es = [n](std::string_view x) { return IgualSinMayusculas(n, x); };
+        if (es("N")) {
             t.hayN = true;
-            std::string v = t.dec.Valor(p);
+            std::string_view v = t.dec.Valor(p);
             t.n.clear();
             for (std::string_view c : Partir(v, ';')) t.n.push_back(std::string(c));
-        } else if (n == "X-BINDELORA-APELLIDOS") {
-            std::string v = t.dec.Valor(p);
+        } else if (es("X-BINDELORA-APELLIDOS")) {
+            std::string_view v = t.dec.Valor(p);
             auto partes = Partir(v, ';');
             t.hayApellidos = true;
             t.apellidos[0] = UnaLinea(Desescapar(partes[0]));
             t.apellidos[1] = partes.size() > 1 ? UnaLinea(Desescapar(partes[1])) : std::string();
-        } else if (n == "FN") {
+        } else if (es("FN")) {
             t.fn = UnaLinea(Desescapar(t.dec.Valor(p)));
-        } else if (n == "ORG") {
-            std::string v = t.dec.Valor(p);
+        } else if (es("ORG")) {
+            std::string_view v = t.dec.Valor(p);
             std::vector<std::string> partes;
             for (std::string_view c : Partir(v, ';')) partes.push_back(UnaLinea(Desescapar(c)));
             t.org = Unir(partes, ", ");
-        } else if (n == "TEL") {
+        } else if (es("TEL")) {
             std::string v = UnaLinea(Desescapar(t.dec.Valor(p)));
             // Our own cards (marked by the surnames line, written before
             // the phones) keep every byte; others are tidied.
@@ -821,7 +904,7 @@ private:
             }
             t.telefonos.push_back({std::string(num), p.TieneTipo("CELL") || p.TieneTipo("MOBILE"), p.TieneTipo("HOME"),
                                    p.TieneTipo("WORK"), p.TieneTipo("FAX")});
-        } else if (n == "EMAIL") {
+        } else if (es("EMAIL")) {
             std::string v = UnaLinea(Desescapar(t.dec.Valor(p)));
             std::string_view e = v;
             if (!t.hayApellidos) {
@@ -830,30 +913,30 @@ private:
                 if (e.empty()) return;
             }
             t.emails.emplace_back(e);
-        } else if (n == "CATEGORIES") {
+        } else if (es("CATEGORIES")) {
             if (t.hayGrupo) return;
-            std::string v = t.dec.Valor(p);
+            std::string_view v = t.dec.Valor(p);
             t.hayGrupo = true;
             t.grupo = UnaLinea(Desescapar(Partir(v, ',')[0]));
-        } else if (n == "BDAY") {
+        } else if (es("BDAY")) {
             t.hayBday = true;
-            t.bday = t.dec.Valor(p);
+            t.bday.assign(t.dec.Valor(p));
             t.bdayTexto = IgualSinMayusculas(p.Param("VALUE"), "TEXT");
             std::string_view omit = p.Param("X-APPLE-OMIT-YEAR");
             t.bdaySinAno1604 = !omit.empty();
-        } else if (n == "X-BINDELORA-CUM") {
+        } else if (es("X-BINDELORA-CUM")) {
             t.hayCum = true;
-            t.cum = t.dec.Valor(p);
-        } else if (n == "ADR") {
-            std::string v = t.dec.Valor(p);
+            t.cum.assign(t.dec.Valor(p));
+        } else if (es("ADR")) {
+            std::string_view v = t.dec.Valor(p);
             std::vector<std::string> comps;
             for (std::string_view c : Partir(v, ';')) comps.push_back(Desescapar(c));
             t.adrs.push_back(std::move(comps));
-        } else if (n == "LABEL") {
+        } else if (es("LABEL")) {
             t.labels.push_back(Desescapar(t.dec.Valor(p)));
-        } else if (n == "NOTE") {
+        } else if (es("NOTE")) {
             t.notas.push_back(Desescapar(t.dec.Valor(p)));
-        } else if (n == "X-BINDELORA-AVISAL") {
+        } else if (es("X-BINDELORA-AVISAL")) {
             t.avisal = Recortar(p.valor) == "1";
         }
     }
@@ -861,17 +944,17 @@ private:
     // Address lines from the components pobox;ext;street;locality;region;code;country.
     static std::vector<std::string> LineasDireccion(const std::vector<std::string>& c)
     {
-        auto comp = [&c](std::size_t i) { return i < c.size() ? c[i] : std::string(); };
-        std::string resto[5] = {comp(0), comp(1), comp(3), comp(4), comp(5)};
+        static const std::string kVacio;
+        auto comp = [&c](std::size_t i) -> const std::string& { return i < c.size() ? c[i] : kVacio; };
         bool soloCalle = true;
         for (std::size_t i = 3; i < c.size(); ++i)
             if (!c[i].empty()) soloCalle = false;
         if (!comp(0).empty() || !comp(1).empty()) soloCalle = false;
         std::vector<std::string> lineas;
-        std::string calle = comp(2);
+        const std::string& calle = comp(2);
         if (soloCalle) return Lineas(calle);  // our own form, also a single empty line
-        for (const std::string& l : {comp(0), comp(1)})
-            for (std::string& x : Lineas(l))
+        for (std::size_t i = 0; i < 2; ++i)
+            for (std::string& x : Lineas(comp(i)))
                 if (!x.empty()) lineas.push_back(UnaLinea(std::move(x)));
         if (!calle.empty())
             for (std::string& x : Lineas(calle)) lineas.push_back(std::move(x));
@@ -917,8 +1000,8 @@ private:
     {
         auto p = std::make_unique<TPibe>();
         if (t.hayApellidos) {
-            p->Ape1 = t.apellidos[0];
-            p->Ape2 = t.apellidos[1];
+            p->Ape1 = std::move(t.apellidos[0]);
+            p->Ape2 = std::move(t.apellidos[1]);
         }
         if (t.hayN) {
             auto comp = [&t](std::size_t i) { return i < t.n.size() ? t.n[i] : std::string(); };
@@ -950,10 +1033,10 @@ private:
             else extra.push_back(std::string(tel.fax ? "Fax: " : tel.trabajo ? "Tel\xE9" "fono trabajo: " : "Tel\xE9" "fono: ") + tel.numero);
         }
         for (std::size_t i = 0; i < t.emails.size(); ++i) {
-            if (i == 0) p->EMail = t.emails[0];
+            if (i == 0) p->EMail = std::move(t.emails[0]);
             else extra.push_back("E-mail: " + t.emails[i]);
         }
-        p->Grupo = t.grupo;
+        p->Grupo = std::move(t.grupo);
         Cumple(t, *p);
 
         if (!t.adrs.empty()) {
@@ -989,21 +1072,87 @@ private:
     static constexpr std::size_t kMaxAvisos = 1000;
 };
 
-// The identity of a contact for the duplicates rule.
-std::string ClaveDuplicado(const TPibe& p)
+// The comparison form of every byte, taken from NormalizarTexto once.
+struct Plegado {
+    unsigned char t[256];
+    Plegado()
+    {
+        std::string todos(256, '\0');
+        for (int i = 0; i < 256; ++i) todos[static_cast<std::size_t>(i)] = static_cast<char>(i);
+        const std::string n = NormalizarTexto(todos, true);
+        std::memcpy(t, n.data(), 256);
+    }
+};
+const Plegado& ElPlegado()
 {
-    std::string k = NormalizarTexto(p.Nombre, true);
-    k += '\0';
-    k += NormalizarTexto(p.Ape1, true);
-    k += '\0';
-    k += NormalizarTexto(p.Ape2, true);
-    k += '\0';
-    char b[sizeof(double)];
-    double c = p.Cumple == 0 ? 0.0 : p.Cumple;  // -0 and 0 alike
-    std::memcpy(b, &c, sizeof b);
-    k.append(b, sizeof b);
-    return k;
+    static const Plegado p;
+    return p;
 }
+
+// The identity of a contact for the duplicates rule: name, surnames and
+// birthday, compared in their normalised form.
+std::uint64_t HashContacto(const TPibe& p)
+{
+    const unsigned char* t = ElPlegado().t;
+    std::uint64_t h = 1469598103934665603ull;
+    for (const std::string* campo : {&p.Nombre, &p.Ape1, &p.Ape2}) {
+        for (unsigned char c : *campo) {
+            h ^= t[c];
+            h *= 1099511628211ull;
+        }
+        h ^= 0x100;  // field end, outside any byte value
+        h *= 1099511628211ull;
+    }
+    double c = p.Cumple == 0 ? 0.0 : p.Cumple;  // -0 and 0 alike
+    std::uint64_t bits;
+    std::memcpy(&bits, &c, sizeof bits);
+    h ^= bits;
+    h *= 1099511628211ull;
+    return h ^ (h >> 29);
+}
+
+bool MismoContacto(const TPibe& a, const TPibe& b)
+{
+    const unsigned char* t = ElPlegado().t;
+    auto igual = [t](const std::string& x, const std::string& y) {
+        if (x.size() != y.size()) return false;
+        for (std::size_t i = 0; i < x.size(); ++i)
+            if (t[static_cast<unsigned char>(x[i])] != t[static_cast<unsigned char>(y[i])]) return false;
+        return true;
+    };
+    return igual(a.Nombre, b.Nombre) && igual(a.Ape1, b.Ape1) && igual(a.Ape2, b.Ape2) &&
+           (a.Cumple == b.Cumple || (a.Cumple == 0 && b.Cumple == 0));
+}
+
+// Open addressing over the hashes; equal hashes are compared in full.
+class ConjuntoContactos {
+public:
+    explicit ConjuntoContactos(std::size_t n)
+    {
+        std::size_t cap = 16;
+        while (cap < 2 * n) cap <<= 1;
+        huecos_.assign(cap, {0, nullptr});
+        mascara_ = cap - 1;
+    }
+
+    // False when an equal contact is already in.
+    bool Insertar(const TPibe* p)
+    {
+        const std::uint64_t h = HashContacto(*p);
+        for (std::size_t i = h & mascara_;; i = (i + 1) & mascara_) {
+            auto& hueco = huecos_[i];
+            if (!hueco.second) {
+                hueco = {h, p};
+                return true;
+            }
+            if (hueco.first == h && MismoContacto(*hueco.second, *p)) return false;
+        }
+    }
+
+private:
+    std::vector<std::pair<std::uint64_t, const TPibe*>> huecos_;
+    std::size_t mascara_ = 0;
+};
 
 }  // namespace
 
@@ -1018,7 +1167,162 @@ std::string ExportarVCard(const ListaPibes& lista, VersionVCard version)
     }
     Salida o(estimado + estimado / 8);
     for (const auto& p : lista) EscribirPibe(o, *p, version);
-    return std::move(o.Cadena());
+    return o.Cadena();
+}
+
+namespace {
+
+// The agenda file a block at a time, for exports that need no book in
+// memory. Lines end at CR LF, LF or CR, as the agenda reader takes them.
+class LineasDeArchivo {
+public:
+    explicit LineasDeArchivo(int fd) : fd_(fd), buf_(1 << 20) {}
+
+    bool AlFinal()
+    {
+        if (p_ == fin_ && !eof_) Rellenar();
+        return p_ == fin_;
+    }
+
+    bool Siguiente(std::string_view& linea)
+    {
+        for (;;) {
+            const char* q = p_;
+            while (q < fin_ && *q != '\n' && *q != '\r') ++q;
+            if (q < fin_ && !(*q == '\r' && q + 1 == fin_ && !eof_)) {
+                linea = std::string_view(p_, static_cast<std::size_t>(q - p_));
+                p_ = q + 1;
+                if (*q == '\r' && p_ < fin_ && *p_ == '\n') ++p_;
+                return true;
+            }
+            if (!eof_) {
+                Rellenar();
+                continue;
+            }
+            if (p_ == fin_) return false;
+            linea = std::string_view(p_, static_cast<std::size_t>(fin_ - p_));
+            p_ = fin_;
+            return true;
+        }
+    }
+
+    int Error() const { return error_; }
+
+private:
+    void Rellenar()
+    {
+        std::size_t resto = static_cast<std::size_t>(fin_ - p_);
+        if (resto == buf_.size()) buf_.resize(buf_.size() * 2);  // one line fills it
+        std::memmove(buf_.data(), p_, resto);
+        p_ = buf_.data();
+        fin_ = p_ + resto;
+        for (;;) {
+            ssize_t r = ::read(fd_, buf_.data() + resto, buf_.size() - resto);
+            if (r < 0 && errno == EINTR) continue;
+            if (r < 0) error_ = errno;
+            if (r <= 0) eof_ = true;
+            else fin_ += r;
+            return;
+        }
+    }
+
+    int fd_;
+    std::vector<char> buf_;
+    const char* p_ = nullptr;
+    const char* fin_ = nullptr;
+    bool eof_ = false;
+    int error_ = 0;
+};
+
+std::string_view SinEtiqueta(std::string_view linea)
+{
+    return linea.size() > 4 ? linea.substr(4) : std::string_view();
+}
+
+// One record into p, reusing its strings; the same rules as the agenda
+// reader: fields by position, lists ended by "----", a bad birthday or the
+// end of the file inside a record make it unreadable.
+bool LeerRegistroAgenda(LineasDeArchivo& l, TPibe& p, bool conAviso, const std::string* primera)
+{
+    std::string_view linea;
+    std::string* campos[7] = {&p.Nombre, &p.Ape1, &p.Ape2, &p.TfnoCasa, &p.TfnoMovil, &p.EMail, &p.Grupo};
+    for (int i = 0; i < 7; ++i) {
+        if (i == 0 && primera) {
+            campos[0]->assign(SinEtiqueta(*primera));
+            continue;
+        }
+        if (!l.Siguiente(linea)) return false;
+        campos[i]->assign(SinEtiqueta(linea));
+    }
+    if (!l.Siguiente(linea) || !LeerCumple(SinEtiqueta(linea), p.Cumple)) return false;
+    p.EnAvisal = false;
+    if (conAviso) {
+        if (!l.Siguiente(linea)) return false;
+        p.EnAvisal = !(linea.size() >= 5 && linea[4] == '0');
+    }
+    for (auto* lista : {&p.Direccion, &p.Varios}) {
+        std::size_t n = 0;
+        for (;;) {
+            if (!l.Siguiente(linea)) return false;
+            if (linea == "----") break;
+            if (n == lista->size()) lista->emplace_back();
+            (*lista)[n++].assign(SinEtiqueta(linea));
+        }
+        lista->resize(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd, VersionVCard version)
+{
+    ResultadoExportacion r;
+    int entrada = ::open(rutaAgenda.c_str(), O_RDONLY | O_CLOEXEC);
+    if (entrada < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            r.estado = EstadoLectura::NoExiste;
+            return r;
+        }
+        r.estado = EstadoLectura::Fallo;
+        r.error = "No se pudo abrir el archivo " + rutaAgenda + ": " + std::strerror(errno);
+        return r;
+    }
+    ::posix_fadvise(entrada, 0, 0, POSIX_FADV_SEQUENTIAL);
+    LineasDeArchivo l(entrada);
+    Salida o(1 << 20, fd);
+    r.estado = EstadoLectura::SinRegistros;
+    std::string_view linea;
+    if (l.Siguiente(linea)) {
+        const bool actual = linea == "VER:2.1";
+        std::string primera;
+        bool hayPrimera = !actual;
+        if (hayPrimera) primera.assign(linea);
+        if (hayPrimera || (l.Siguiente(linea) && !l.AlFinal())) {
+            r.estado = EstadoLectura::Completa;
+            TPibe p;
+            do {
+                if (!LeerRegistroAgenda(l, p, actual, hayPrimera ? &primera : nullptr)) {
+                    r.estado = EstadoLectura::Incompleta;
+                    break;
+                }
+                hayPrimera = false;
+                EscribirPibe(o, p, version);
+                ++r.contactos;
+            } while (!l.AlFinal());
+        }
+    }
+    ::close(entrada);
+    if (l.Error() != 0) {
+        r.estado = EstadoLectura::Fallo;
+        r.error = "No se pudo leer el archivo " + rutaAgenda + ": " + std::strerror(l.Error());
+        return r;
+    }
+    if (!o.Vaciar()) {
+        r.estado = EstadoLectura::Fallo;
+        r.error = std::string("No se pudo escribir el vCard: ") + std::strerror(o.Error());
+    }
+    return r;
 }
 
 LecturaVCard LeerVCard(std::string_view datos)
@@ -1037,9 +1341,8 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
     r.avisosTotales = leidas.avisosTotales;
     if (!r.legible) return r;
 
-    std::unordered_set<std::string> vistos;
-    vistos.reserve(lista.size() + leidas.pibes.size());
-    for (const auto& p : lista) vistos.insert(ClaveDuplicado(*p));
+    ConjuntoContactos vistos(lista.size() + leidas.pibes.size());
+    for (const auto& p : lista) vistos.Insertar(p.get());
 
     struct Nuevo {
         std::string insercion;
@@ -1048,7 +1351,7 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
     };
     std::vector<Nuevo> nuevos;
     for (auto& p : leidas.pibes) {
-        if (!vistos.insert(ClaveDuplicado(*p)).second) {
+        if (!vistos.Insertar(p.get())) {
             ++r.duplicados;
             continue;
         }

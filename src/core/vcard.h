@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/agenda.h"
 #include "core/pibe.h"
 
 namespace bindelora {
@@ -18,6 +19,17 @@ enum class VersionVCard { V40, V30 };
 // surnames, the exact address and note lines and the Avisal mark travel in
 // X-BINDELORA- properties, so our own import gives back every field.
 std::string ExportarVCard(const ListaPibes& lista, VersionVCard version);
+
+struct ResultadoExportacion {
+    EstadoLectura estado = EstadoLectura::NoExiste;  // of the agenda file
+    std::size_t contactos = 0;
+    std::string error;  // Spanish, for Fallo (reading or writing)
+};
+
+// The same straight from the agenda file to fd, a record at a time, without
+// holding the book: for the command line on large books. Reads the file as
+// LeerAgenda does and stops at the same unreadable record.
+ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd, VersionVCard version);
 
 // What a file gave: the contacts read in file order and the reasons for
 // anything dropped or changed (Windows-1252, one line each).

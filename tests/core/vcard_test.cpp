@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "core/agenda.h"
 #include "core/fecha.h"
@@ -468,4 +474,69 @@ TEST(VCardImportar, ResumenCortaLaListaDeAvisos)
     ResumenImportacion r = ImportarPibes(libro, LeerVCard(vcf), "Nombre");
     const std::string t = TextoResumen(r, 15);
     EXPECT_NE(t.find(C("... y 25 avisos más.")), std::string::npos);
+}
+
+// ---------------------------------------------------------------- straight from the agenda file
+
+namespace {
+
+struct ArchivoTemporal {
+    std::string ruta;
+    explicit ArchivoTemporal(const std::string& nombre) : ruta("/tmp/vcard_test_" + std::to_string(::getpid()) + nombre) {}
+    ~ArchivoTemporal() { std::remove(ruta.c_str()); }
+};
+
+std::string Exportar(const std::string& agenda, VersionVCard v, ResultadoExportacion& r)
+{
+    ArchivoTemporal salida(".vcf");
+    int fd = ::open(salida.ruta.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    r = ExportarAgendaAVCard(agenda, fd, v);
+    ::close(fd);
+    std::ifstream f(salida.ruta, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+TEST(VCardDesdeArchivo, IgualQueDesdeElLibroEnMemoria)
+{
+    ArchivoTemporal agenda(".dat");
+    const ListaPibes libro = LibroAlAzar(7, 300);
+    std::string error;
+    ASSERT_TRUE(GuardarAgenda(agenda.ruta, libro, error));
+    for (VersionVCard v : {VersionVCard::V40, VersionVCard::V30}) {
+        ResultadoExportacion r;
+        EXPECT_EQ(Exportar(agenda.ruta, v, r), ExportarVCard(libro, v));
+        EXPECT_EQ(r.estado, EstadoLectura::Completa);
+        EXPECT_EQ(r.contactos, 300u);
+    }
+}
+
+TEST(VCardDesdeArchivo, FormatoAntiguoVacioYDanado)
+{
+    ArchivoTemporal agenda(".dat");
+    ResultadoExportacion r;
+    EXPECT_EQ(Exportar(agenda.ruta, VersionVCard::V40, r), "");
+    EXPECT_EQ(r.estado, EstadoLectura::NoExiste);
+
+    // The earlier format: no header, no AVS: line.
+    {
+        std::ofstream f(agenda.ruta, std::ios::binary);
+        f << "NOM:Ana\r\nAP1:Ruiz\r\nAP2:\r\nTFC:\r\nTFM:\r\nEMA:\r\nGRP:\r\nCUM:0\r\nDIR:C/ Luna\r\n----\r\n----\r\n";
+    }
+    std::string vcf = Exportar(agenda.ruta, VersionVCard::V40, r);
+    EXPECT_EQ(r.estado, EstadoLectura::Completa);
+    EXPECT_NE(vcf.find("N:Ruiz;Ana;;;\r\n"), std::string::npos);
+    EXPECT_NE(vcf.find("ADR;TYPE=home:;;C/ Luna;;;;\r\n"), std::string::npos);
+
+    // A bad birthday stops at that record, keeping the ones before.
+    {
+        std::ofstream f(agenda.ruta, std::ios::binary);
+        f << "VER:2.1\r\n----\r\nNOM:Ana\r\nAP1:\r\nAP2:\r\nTFC:\r\nTFM:\r\nEMA:\r\nGRP:\r\nCUM:0\r\nAVS:0\r\n----\r\n----\r\n"
+             "NOM:Eva\r\nAP1:\r\nAP2:\r\nTFC:\r\nTFM:\r\nEMA:\r\nGRP:\r\nCUM:\r\nAVS:0\r\n----\r\n----\r\n";
+    }
+    vcf = Exportar(agenda.ruta, VersionVCard::V40, r);
+    EXPECT_EQ(r.estado, EstadoLectura::Incompleta);
+    EXPECT_EQ(r.contactos, 1u);
+    EXPECT_EQ(vcf.find("Eva"), std::string::npos);
 }
