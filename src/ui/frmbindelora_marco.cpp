@@ -31,6 +31,7 @@ void TfrmBindelora::Conectar()
                                                       s1, s2, s3, s4, s5, mini1, mini2, cerr1, cerr2, btnNuevo})
         w->installEventFilter(this);
     installEventFilter(this);
+    ConectarIntercambio();
 }
 
 bool TfrmBindelora::EsArrastre(QObject* o) const
