@@ -95,6 +95,22 @@ int GenerarIntercambio(const char* carpeta)
                 EscribirArchivoSeguro(base + "pequeno.dat", SerializarAgenda(pequeno), error) &&
                 EscribirArchivoSeguro(base + "sucesos.avs", SerializarAvisales(avisales), error) &&
                 EscribirArchivoSeguro(base + "grande.vcf", ExportarVCard(grande, VersionVCard::V40), error);
+    // The same big book in abook's own format (UTF-8), for
+    // "abook --convert --informat abook --outformat vcard" side by side.
+    std::string abook = "# abook addressbook file\n\n[format]\nprogram=abook\nversion=0.6.1\n\n";
+    for (std::size_t i = 0; i < grande.size(); ++i) {
+        const TPibe& p = *grande[i];
+        abook += "[" + std::to_string(i) + "]\nname=" + Cp1252AUtf8(p.Nombre + " " + p.Ape1 + " " + p.Ape2) + "\n";
+        if (!p.EMail.empty()) abook += "email=" + p.EMail + "\n";
+        if (!p.Direccion.empty()) abook += "address=" + Cp1252AUtf8(p.Direccion[0]) + "\n";
+        if (p.Direccion.size() > 1) abook += "city=" + Cp1252AUtf8(p.Direccion[1]) + "\n";
+        if (!p.TfnoCasa.empty()) abook += "phone=" + p.TfnoCasa + "\n";
+        if (!p.TfnoMovil.empty()) abook += "mobile=" + p.TfnoMovil + "\n";
+        if (!p.Grupo.empty()) abook += "groups=" + Cp1252AUtf8(p.Grupo) + "\n";
+        if (!p.Varios.empty()) abook += "notes=" + Cp1252AUtf8(p.Varios[0]) + "\n";
+        abook += "\n";
+    }
+    bien = bien && EscribirArchivoSeguro(base + "grande.abook", abook, error);
     if (!bien) std::fprintf(stderr, "%s\n", error.c_str());
     return bien ? 0 : 1;
 }

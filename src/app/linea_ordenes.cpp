@@ -1,6 +1,5 @@
 #include "linea_ordenes.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -341,8 +340,13 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
         if (resto.size() > 1) return ErrorUso("sobran argumentos");
     }
 
-    // Only for the program's own path: no window, no display.
-    QCoreApplication app(argc, argv);
+    // No Qt application object at all: nothing here needs a display or an
+    // event loop, and building one costs more than some of these modes.
+    // The program's own path, as the window finds it, places the data.
+    char propia[4096];
+    const ssize_t largo = ::readlink("/proc/self/exe", propia, sizeof propia - 1);
+    RutaEjecutableFija ruta(largo > 0 ? std::string(propia, static_cast<std::size_t>(largo)) : std::string(argv[0]));
+    RutaEjecutable::setInstancia(&ruta);
 
     // Single-instance lock: the modes that read or write the data files
     // take the lock of the running program here, once it exists, and end
@@ -355,6 +359,7 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     else if (modo == "--exportar-ics") codigo = ExportarIcsOrden(resto[0]);
     else codigo = HoyOrden(resto.empty() ? Reloj::instancia().Hoy() : fecha);
     std::fflush(stdout);
+    RutaEjecutable::setInstancia(nullptr);
     return codigo;
 }
 

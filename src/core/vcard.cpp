@@ -223,6 +223,20 @@ std::string TextoBday(const Fecha& f, VersionVCard v)
     return s;
 }
 
+bool EsParticula(std::string_view w);
+
+// True when the family name "Ape1 Ape2" splits back into exactly these
+// two: Ape1 one word (not a particle), Ape2 empty or without edge blanks
+// or commas, neither holding a line break.
+bool ApellidosSeDeducen(const std::string& ape1, const std::string& ape2)
+{
+    if (ape1.empty()) return ape2.empty();
+    if (ape1.find_first_of(" \t,") != std::string::npos || EsParticula(ape1)) return false;
+    if (ape2.empty()) return true;
+    return ape2.front() != ' ' && ape2.front() != '\t' && ape2.back() != ' ' && ape2.back() != '\t' &&
+           ape2.find(',') == std::string::npos;
+}
+
 void EscribirPibe(Salida& o, const TPibe& p, VersionVCard v)
 {
     const bool v4 = v == VersionVCard::V40;
@@ -249,11 +263,14 @@ void EscribirPibe(Salida& o, const TPibe& p, VersionVCard v)
     o.Nombre(";;;");
     o.FinLinea();
 
-    o.Nombre("X-BINDELORA-APELLIDOS:");
-    o.Texto(p.Ape1);
-    o.Signo(';');
-    o.Texto(p.Ape2);
-    o.FinLinea();
+    // The surnames apart, unless reading N back splits them right anyway.
+    if (!ApellidosSeDeducen(p.Ape1, p.Ape2)) {
+        o.Nombre("X-BINDELORA-APELLIDOS:");
+        o.Texto(p.Ape1);
+        o.Signo(';');
+        o.Texto(p.Ape2);
+        o.FinLinea();
+    }
 
     if (!p.TfnoCasa.empty()) o.Linea(v4 ? "TEL;TYPE=home:" : "TEL;TYPE=HOME:", p.TfnoCasa);
     if (!p.TfnoMovil.empty()) o.Linea(v4 ? "TEL;TYPE=cell:" : "TEL;TYPE=CELL:", p.TfnoMovil);
@@ -894,25 +911,18 @@ private:
             t.org = Unir(partes, ", ");
         } else if (es("TEL")) {
             std::string v = UnaLinea(Desescapar(t.dec.Valor(p)));
-            // Our own cards (marked by the surnames line, written before
-            // the phones) keep every byte; others are tidied.
+            // Taken as written, so our own files keep every byte; only a
+            // URI (4.0) loses its scheme.
             std::string_view num = v;
-            if (!t.hayApellidos) {
-                num = Recortar(num);
-                if (num.size() >= 4 && IgualSinMayusculas(num.substr(0, 4), "TEL:")) num.remove_prefix(4);
-                if (num.empty()) return;
-            }
+            if (IgualSinMayusculas(p.Param("VALUE"), "URI") && num.size() >= 4 &&
+                IgualSinMayusculas(num.substr(0, 4), "TEL:"))
+                num.remove_prefix(4);
+            if (num.empty()) return;
             t.telefonos.push_back({std::string(num), p.TieneTipo("CELL") || p.TieneTipo("MOBILE"), p.TieneTipo("HOME"),
                                    p.TieneTipo("WORK"), p.TieneTipo("FAX")});
         } else if (es("EMAIL")) {
             std::string v = UnaLinea(Desescapar(t.dec.Valor(p)));
-            std::string_view e = v;
-            if (!t.hayApellidos) {
-                e = Recortar(e);
-                if (e.size() >= 7 && IgualSinMayusculas(e.substr(0, 7), "MAILTO:")) e.remove_prefix(7);
-                if (e.empty()) return;
-            }
-            t.emails.emplace_back(e);
+            if (!v.empty()) t.emails.push_back(std::move(v));
         } else if (es("CATEGORIES")) {
             if (t.hayGrupo) return;
             std::string_view v = t.dec.Valor(p);
@@ -1004,7 +1014,8 @@ private:
             p->Ape2 = std::move(t.apellidos[1]);
         }
         if (t.hayN) {
-            auto comp = [&t](std::size_t i) { return i < t.n.size() ? t.n[i] : std::string(); };
+            static const std::string kVacio;
+            auto comp = [&t](std::size_t i) -> const std::string& { return i < t.n.size() ? t.n[i] : kVacio; };
             if (!t.hayApellidos) {
                 // Family names given as a list are the two surnames.
                 auto familias = Partir(comp(0), ',');
@@ -1056,7 +1067,8 @@ private:
         const bool vacia = p->Nombre.empty() && p->Ape1.empty() && p->Ape2.empty() && p->TfnoCasa.empty() &&
                            p->TfnoMovil.empty() && p->EMail.empty() && p->Direccion.empty() && p->Varios.empty() &&
                            p->Cumple == 0;
-        if (vacia && !t.hayApellidos) {
+        // Our own file writes N for every contact, even an empty one.
+        if (vacia && !t.hayN) {
             Ilegible(t, "la tarjeta no tiene ning\xFAn dato que guardar");
             return;
         }
@@ -1211,9 +1223,10 @@ public:
 private:
     void Rellenar()
     {
-        std::size_t resto = static_cast<std::size_t>(fin_ - p_);
+        const std::size_t resto = static_cast<std::size_t>(fin_ - p_);
+        const std::size_t inicio = p_ ? static_cast<std::size_t>(p_ - buf_.data()) : 0;
         if (resto == buf_.size()) buf_.resize(buf_.size() * 2);  // one line fills it
-        std::memmove(buf_.data(), p_, resto);
+        if (resto > 0) std::memmove(buf_.data(), buf_.data() + inicio, resto);
         p_ = buf_.data();
         fin_ = p_ + resto;
         for (;;) {
