@@ -117,6 +117,8 @@ bool LeerEntrada(const std::string& ruta, std::string& datos, std::string& error
         error = "No se pudo abrir " + ruta + ": " + std::strerror(errno);
         return false;
     }
+    struct stat st;
+    if (fd != STDIN_FILENO && ::fstat(fd, &st) == 0 && st.st_size > 0) datos.reserve(static_cast<std::size_t>(st.st_size));
     char buf[1 << 16];
     for (;;) {
         ssize_t r = ::read(fd, buf, sizeof buf);

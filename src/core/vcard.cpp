@@ -512,6 +512,15 @@ void DeUtf8(std::string_view s, std::string& out, std::size_t& sustituidos)
             ++i;
             continue;
         }
+        // The accented letters of Latin-1, the common case, directly.
+        if ((c == 0xC2 || c == 0xC3) && i + 1 < s.size()) {
+            const unsigned char d = static_cast<unsigned char>(s[i + 1]);
+            if ((d & 0xC0) == 0x80 && (c == 0xC3 || d >= 0xA0)) {
+                out += static_cast<char>(((c & 0x03) << 6) | (d & 0x3F));
+                i += 2;
+                continue;
+            }
+        }
         char32_t cp;
         int n = LeerUtf8(s, i, cp);
         if (n == 0) {
@@ -611,6 +620,8 @@ std::string Desescapar(std::string_view v)
     if (v.find_first_of("\\\r") == std::string_view::npos) return std::string(v);
     std::string r;
     r.reserve(v.size());
+    // Plain stretches between escapes go over whole.
+    auto llano = [](char c) { return c != '\\' && c != '\r'; };
     for (std::size_t i = 0; i < v.size(); ++i) {
         char c = v[i];
         if (c == '\\' && i + 1 < v.size()) {
@@ -626,7 +637,10 @@ std::string Desescapar(std::string_view v)
             r += '\n';
             if (i + 1 < v.size() && v[i + 1] == '\n') ++i;
         } else {
-            r += c;
+            std::size_t j = i + 1;
+            while (j < v.size() && llano(v[j])) ++j;
+            r.append(v.data() + i, j - i);
+            i = j - 1;
         }
     }
     return r;
@@ -1363,6 +1377,7 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
         std::unique_ptr<TPibe> pibe;
     };
     std::vector<Nuevo> nuevos;
+    nuevos.reserve(leidas.pibes.size());
     for (auto& p : leidas.pibes) {
         if (!vistos.Insertar(p.get())) {
             ++r.duplicados;
