@@ -70,7 +70,12 @@ ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& ho
     sello.second = ahora.segundo;
     sello.zone = icaltimezone_get_utc_timezone();
 
+    // Each event is written out and freed on its own: one big tree took
+    // most of its time in the allocator.
+    std::string eventos;
+    eventos.reserve(lista.size() * 300);
     std::unordered_map<std::uint64_t, int> vistos;
+    vistos.reserve(lista.size());
     for (const auto& e : lista) {
         const TAvisal& a = *e;
         icaltimetype inicio;
@@ -126,14 +131,22 @@ ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& ho
         icalcomponent_add_property(ev, icalproperty_new_summary(Cp1252AUtf8(a.Texto).c_str()));
         // A reminder, not a busy day.
         icalcomponent_add_property(ev, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
-        icalcomponent_add_component(cal.get(), ev);
+        if (char* s = icalcomponent_as_ical_string_r(ev)) {
+            eventos += s;
+            std::free(s);
+        }
+        icalcomponent_free(ev);
         ++r.exportados;
     }
+    // The calendar's own lines, with the events before its last line.
     char* s = icalcomponent_as_ical_string_r(cal.get());
     if (s) {
         r.texto = s;
         std::free(s);
     }
+    constexpr std::string_view kFin = "END:VCALENDAR\r\n";
+    const std::size_t fin = r.texto.rfind(kFin);
+    if (fin != std::string::npos) r.texto.insert(fin, eventos);
     return r;
 }
 
