@@ -540,6 +540,20 @@ void DeUtf8(std::string_view s, std::string& out, std::size_t& sustituidos)
     }
 }
 
+// Eight bytes at a time: most values are plain ASCII.
+bool EsAscii(std::string_view s)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        if (w & 0x8080808080808080ull) return false;
+    }
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
+    return true;
+}
+
 // One content line's value as Windows-1252 bytes, escapes still in.
 struct Decodificador {
     std::string qp;
@@ -555,13 +569,7 @@ struct Decodificador {
             if (!DecodificarQP(bytes, qp)) qpMalo = true;
             bytes = qp;
         }
-        bool ascii = true;
-        for (char c : bytes)
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                ascii = false;
-                break;
-            }
-        if (ascii) return bytes;
+        if (EsAscii(bytes)) return bytes;
         out.clear();
         std::string_view cs = p.Param("CHARSET");
         bool utf8;
@@ -595,9 +603,12 @@ private:
 };
 
 // Splits at the separators not escaped by a backslash.
-std::vector<std::string_view> Partir(std::string_view v, char sep)
+// The parts live in one buffer reused by the next call: use them before
+// splitting anything else.
+const std::vector<std::string_view>& Partir(std::string_view v, char sep)
 {
-    std::vector<std::string_view> r;
+    static thread_local std::vector<std::string_view> r;
+    r.clear();
     std::size_t inicio = 0;
     for (std::size_t i = 0; i < v.size(); ++i) {
         if (v[i] == '\\') {
@@ -652,6 +663,24 @@ std::string UnaLinea(std::string s)
     for (char& c : s)
         if (c == '\n' || c == '\r') c = ' ';
     return s;
+}
+
+std::vector<std::string> Lineas(std::string&& s)
+{
+    if (s.find('\n') == std::string::npos) {
+        std::vector<std::string> r;
+        r.push_back(std::move(s));
+        return r;
+    }
+    std::vector<std::string> r;
+    std::size_t inicio = 0;
+    for (;;) {
+        std::size_t nl = s.find('\n', inicio);
+        r.emplace_back(s.substr(inicio, nl == std::string::npos ? std::string::npos : nl - inicio));
+        if (nl == std::string::npos) break;
+        inicio = nl + 1;
+    }
+    return r;
 }
 
 std::vector<std::string> Lineas(const std::string& s)
@@ -912,7 +941,7 @@ private:
             for (std::string_view c : Partir(v, ';')) t.n.push_back(std::string(c));
         } else if (es("X-BINDELORA-APELLIDOS")) {
             std::string_view v = t.dec.Valor(p);
-            auto partes = Partir(v, ';');
+            const auto& partes = Partir(v, ';');
             t.hayApellidos = true;
             t.apellidos[0] = UnaLinea(Desescapar(partes[0]));
             t.apellidos[1] = partes.size() > 1 ? UnaLinea(Desescapar(partes[1])) : std::string();
@@ -1032,7 +1061,7 @@ private:
             auto comp = [&t](std::size_t i) -> const std::string& { return i < t.n.size() ? t.n[i] : kVacio; };
             if (!t.hayApellidos) {
                 // Family names given as a list are the two surnames.
-                auto familias = Partir(comp(0), ',');
+                const auto& familias = Partir(comp(0), ',');
                 if (familias.size() > 1) {
                     p->Ape1 = UnaLinea(Desescapar(familias[0]));
                     std::vector<std::string> resto;
@@ -1073,8 +1102,8 @@ private:
         } else if (!t.labels.empty()) {
             p->Direccion = Lineas(t.labels[0]);
         }
-        for (const std::string& nota : t.notas)
-            for (std::string& l : Lineas(nota)) p->Varios.push_back(std::move(l));
+        for (std::string& nota : t.notas)
+            for (std::string& l : Lineas(std::move(nota))) p->Varios.push_back(std::move(l));
         for (std::string& l : extra) p->Varios.push_back(std::move(l));
         p->EnAvisal = t.avisal;
 
@@ -1372,34 +1401,54 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
     for (const auto& p : lista) vistos.Insertar(p.get());
 
     struct Nuevo {
-        std::string insercion;
-        std::string orden;
+        std::string orden;           // the whole ordering key
+        std::string_view insercion;  // its first two fields
         std::unique_ptr<TPibe> pibe;
     };
     std::vector<Nuevo> nuevos;
     nuevos.reserve(leidas.pibes.size());
+    std::vector<std::string> insercionesAparte;  // keys with a NUL inside a field
     for (auto& p : leidas.pibes) {
         if (!vistos.Insertar(p.get())) {
             ++r.duplicados;
             continue;
         }
-        nuevos.push_back({ClaveInsercion(*p, orden), ClaveOrden(*p, orden), std::move(p)});
+        Nuevo& n = nuevos.emplace_back();
+        n.orden = ClaveOrden(*p, orden);
+        n.pibe = std::move(p);
     }
     r.anadidos = nuevos.size();
     if (nuevos.empty()) return r;
+    // The insertion key is the ordering key up to its second separator,
+    // unless a field itself holds a NUL.
+    insercionesAparte.reserve(nuevos.size());
+    for (Nuevo& n : nuevos) {
+        const std::size_t campos = 2;
+        std::size_t nuls = std::count(n.orden.begin(), n.orden.end(), '\0');
+        if (n.orden.empty() || nuls != campos) {
+            n.insercion = insercionesAparte.emplace_back(ClaveInsercion(*n.pibe, orden));
+            continue;
+        }
+        n.insercion = std::string_view(n.orden).substr(0, n.orden.find('\0', n.orden.find('\0') + 1));
+    }
 
-    std::stable_sort(nuevos.begin(), nuevos.end(), [](const Nuevo& a, const Nuevo& b) { return a.orden < b.orden; });
+    std::vector<Nuevo*> orden_;
+    orden_.reserve(nuevos.size());
+    for (Nuevo& n : nuevos) orden_.push_back(&n);
+    std::stable_sort(orden_.begin(), orden_.end(), [](const Nuevo* a, const Nuevo* b) { return a->orden < b->orden; });
     // Merge: a new contact goes before the first one already there whose
     // insertion key is not below its own.
     ListaPibes resultado;
     resultado.reserve(lista.size() + nuevos.size());
     std::size_t n = 0;
+    std::string clave;
     for (auto& e : lista) {
-        const std::string clave = ClaveInsercion(*e, orden);
-        while (n < nuevos.size() && !(clave < nuevos[n].insercion)) resultado.push_back(std::move(nuevos[n++].pibe));
+        if (n < orden_.size()) clave = ClaveInsercion(*e, orden);
+        while (n < orden_.size() && !(std::string_view(clave) < orden_[n]->insercion))
+            resultado.push_back(std::move(orden_[n++]->pibe));
         resultado.push_back(std::move(e));
     }
-    while (n < nuevos.size()) resultado.push_back(std::move(nuevos[n++].pibe));
+    while (n < orden_.size()) resultado.push_back(std::move(orden_[n++]->pibe));
     lista.swap(resultado);
     return r;
 }

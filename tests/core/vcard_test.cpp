@@ -552,3 +552,20 @@ TEST(VCardDesdeArchivo, FormatoAntiguoVacioYDanado)
     EXPECT_EQ(r.contactos, 1u);
     EXPECT_EQ(vcf.find("Eva"), std::string::npos);
 }
+
+TEST(VCardImportar, UnNulDentroDeUnCampoNoDescolocaAlNuevo)
+{
+    // The key of "Bea\0A" "Z" is longer than that of "Bea" "A" and starts
+    // with it: the new one goes after, not before as a cut key would say.
+    ListaPibes libro;
+    libro.push_back(Pibe("Ana", "X"));
+    libro.push_back(Pibe("Bea", "A"));
+    libro.push_back(Pibe("Carmen", "X"));
+    ListaPibes fuera;
+    fuera.push_back(Pibe("", "Z"));
+    fuera.back()->Nombre = std::string("Bea\0A", 5);
+    ImportarPibes(libro, LeerVCard(ExportarVCard(fuera, VersionVCard::V40)), "Nombre");
+    std::vector<std::string> nombres;
+    for (const auto& p : libro) nombres.push_back(p->Nombre);
+    EXPECT_EQ(nombres, (std::vector<std::string>{"Ana", "Bea", std::string("Bea\0A", 5), "Carmen"}));
+}
