@@ -318,14 +318,6 @@ bool IgualSinMayusculas(std::string_view a, std::string_view b)
     return true;
 }
 
-std::string Mayusculas(std::string_view s)
-{
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return r;
-}
-
 std::string_view Recortar(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -711,9 +703,9 @@ std::string Unir(const std::vector<std::string>& partes, std::string_view sep)
 bool EsParticula(std::string_view w)
 {
     static const char* const kParticulas[] = {"DE", "DEL", "LA", "LAS", "LOS", "Y", "I", "DA", "DO", "DOS", "VAN", "VON", "DI"};
-    std::string m = Mayusculas(w);
+    if (w.size() > 3) return false;
     for (const char* p : kParticulas)
-        if (m == p) return true;
+        if (IgualSinMayusculas(w, p)) return true;
     return false;
 }
 
@@ -1242,8 +1234,12 @@ public:
     bool Siguiente(std::string_view& linea)
     {
         for (;;) {
-            const char* q = p_;
-            while (q < fin_ && *q != '\n' && *q != '\r') ++q;
+            // The first CR or LF: CR first, as agenda lines end in CR LF.
+            const std::size_t resto = static_cast<std::size_t>(fin_ - p_);
+            const char* cr = resto ? static_cast<const char*>(std::memchr(p_, '\r', resto)) : nullptr;
+            const std::size_t hasta = cr ? static_cast<std::size_t>(cr - p_) : resto;
+            const char* lf = hasta ? static_cast<const char*>(std::memchr(p_, '\n', hasta)) : nullptr;
+            const char* q = lf ? lf : cr ? cr : fin_;
             if (q < fin_ && !(*q == '\r' && q + 1 == fin_ && !eof_)) {
                 linea = std::string_view(p_, static_cast<std::size_t>(q - p_));
                 p_ = q + 1;
