@@ -469,21 +469,6 @@ int LeerUtf8(std::string_view s, std::size_t i, char32_t& cp)
     return n;
 }
 
-bool EsUtf8Valido(std::string_view s)
-{
-    for (std::size_t i = 0; i < s.size();) {
-        if (static_cast<unsigned char>(s[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        char32_t cp;
-        int n = LeerUtf8(s, i, cp);
-        if (n == 0) return false;
-        i += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Windows-1252 byte of a code point, or -1.
 int CodigoEnCp1252(char32_t cp)
 {
@@ -494,13 +479,18 @@ int CodigoEnCp1252(char32_t cp)
 }
 
 // UTF-8 to Windows-1252; what has no equivalent becomes '?' and is counted.
-void DeUtf8(std::string_view s, std::string& out, std::size_t& sustituidos)
+// UTF-8 to Windows-1252; what has no equivalent becomes '?' and is
+// counted. With estricto, a broken sequence stops it and it returns false
+// (out is then to be thrown away); otherwise that too becomes '?'.
+bool DeUtf8(std::string_view s, std::string& out, std::size_t& sustituidos, bool estricto)
 {
-    out.reserve(out.size() + s.size());
+    out.resize(s.size());  // never longer than its UTF-8
+    char* o = out.data();
+    std::size_t malos = 0;
     for (std::size_t i = 0; i < s.size();) {
         unsigned char c = static_cast<unsigned char>(s[i]);
         if (c < 0x80) {
-            out += static_cast<char>(c);
+            *o++ = static_cast<char>(c);
             ++i;
             continue;
         }
@@ -508,7 +498,7 @@ void DeUtf8(std::string_view s, std::string& out, std::size_t& sustituidos)
         if ((c == 0xC2 || c == 0xC3) && i + 1 < s.size()) {
             const unsigned char d = static_cast<unsigned char>(s[i + 1]);
             if ((d & 0xC0) == 0x80 && (c == 0xC3 || d >= 0xA0)) {
-                out += static_cast<char>(((c & 0x03) << 6) | (d & 0x3F));
+                *o++ = static_cast<char>(((c & 0x03) << 6) | (d & 0x3F));
                 i += 2;
                 continue;
             }
@@ -516,20 +506,24 @@ void DeUtf8(std::string_view s, std::string& out, std::size_t& sustituidos)
         char32_t cp;
         int n = LeerUtf8(s, i, cp);
         if (n == 0) {
-            out += '?';
-            ++sustituidos;
+            if (estricto) return false;
+            *o++ = '?';
+            ++malos;
             ++i;
             continue;
         }
         i += static_cast<std::size_t>(n);
         int b = CodigoEnCp1252(cp);
         if (b < 0) {
-            out += '?';
-            ++sustituidos;
+            *o++ = '?';
+            ++malos;
         } else {
-            out += static_cast<char>(b);
+            *o++ = static_cast<char>(b);
         }
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    sustituidos += malos;
+    return true;
 }
 
 // Eight bytes at a time: most values are plain ASCII.
@@ -564,23 +558,20 @@ struct Decodificador {
         if (EsAscii(bytes)) return bytes;
         out.clear();
         std::string_view cs = p.Param("CHARSET");
-        bool utf8;
         if (cs.empty()) {
             // No charset: UTF-8 when it reads as such, else the usual 8-bit
             // Western text (Latin-1 is a part of Windows-1252).
-            utf8 = EsUtf8Valido(bytes);
+            if (!DeUtf8(bytes, out, sustituidos, true)) out.assign(bytes);
         } else if (IgualSinMayusculas(cs, "UTF-8") || IgualSinMayusculas(cs, "UTF8")) {
-            utf8 = true;
+            DeUtf8(bytes, out, sustituidos, false);
         } else if (IgualSinMayusculas(cs, "ISO-8859-1") || IgualSinMayusculas(cs, "ISO-8859-15") ||
                    IgualSinMayusculas(cs, "WINDOWS-1252") || IgualSinMayusculas(cs, "CP1252") ||
                    IgualSinMayusculas(cs, "LATIN1") || IgualSinMayusculas(cs, "US-ASCII")) {
-            utf8 = false;
+            out.assign(bytes);
         } else {
             charsetRaro = true;
-            utf8 = EsUtf8Valido(bytes);
+            if (!DeUtf8(bytes, out, sustituidos, true)) out.assign(bytes);
         }
-        if (utf8) DeUtf8(bytes, out, sustituidos);
-        else out.assign(bytes);
         return out;
     }
 
@@ -869,6 +860,8 @@ public:
 
     void Leer(std::string_view datos)
     {
+        // A card of ours takes some 300 bytes; others rarely less than 100.
+        r.pibes.reserve(datos.size() / 300 + 16);
         Lector lector(datos);
         std::string_view linea;
         Propiedad p;
