@@ -2,11 +2,16 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "linea_ordenes.h"
 #include "platform/senales.h"
 #include "programa.h"
 
 int main(int argc, char* argv[])
 {
+    // The modes for scripts run without a window, before any display is
+    // looked for.
+    if (const int codigo = bindelora::EjecutarLineaOrdenes(argc, argv); codigo >= 0) return codigo;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Bindelora"));
     QApplication::setStyle(QStringLiteral("Fusion"));

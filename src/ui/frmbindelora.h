@@ -198,6 +198,20 @@ public:
     void ScrollBarBuscarChange();
     void btnNuevaBusquedaClick();
 
+    // --- Interchange: vCard and iCalendar ---
+    QAction* mnuListaSepIntercambio = nullptr;
+    QAction* mnuListaImportarVCard = nullptr;
+    QAction* mnuListaExportarVCard = nullptr;
+    QAction* mnuAvisalExportarICalendar = nullptr;
+    void ConectarIntercambio();
+    // The two entries at the end of PopupMenuLista.
+    void AnadirMenusIntercambio();
+    // "Exportar a iCalendar…" at the end of the events list's popup menu.
+    void AnadirMenuAvisalIntercambio(QMenu* menu);
+    void mnuListaImportarVCardClick();
+    void mnuListaExportarVCardClick();
+    void mnuAvisalExportarICalendarClick();
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;

@@ -34,6 +34,7 @@ void TfrmBindelora::Conectar()
     ConectarAvisal();
     ConectarBuscar();
     ConectarDatos();
+    ConectarIntercambio();
 }
 
 bool TfrmBindelora::EsArrastre(QObject* o) const

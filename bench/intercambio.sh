@@ -1,0 +1,30 @@
+#!/bin/sh
+# Whole-program timings of the interchange modes, with hyperfine when it is
+# installed. Usage: bench/intercambio.sh [BUILD_DIR]   (default: build)
+set -e
+BUILD=${1:-build}
+DIR=$(mktemp -d)
+trap 'rm -rf "$DIR"' EXIT
+"$BUILD/bin/bench_core" --generar-intercambio "$DIR"
+cp "$BUILD/bin/bindelora" "$DIR/bindelora"
+export XDG_CONFIG_HOME="$DIR/cfg"
+cd "$DIR"
+run() { hyperfine -N --warmup 2 --runs 10 "$@"; }
+command -v hyperfine >/dev/null || run() { for c in "$@"; do case $c in -*) ;; *) /usr/bin/time -f "%e s  $c" sh -c "$c" >/dev/null || true;; esac; done; }
+
+# 100,000 contacts out, and the same file in (into an empty book each time).
+cp grande.dat bindelora.dat
+run "./bindelora --exportar-vcard salida.vcf"
+if command -v abook >/dev/null; then
+  # abook ends with status 1 even when the file is written.
+  run -i "abook --convert --informat abook --infile grande.abook --outformat vcard --outfile abook.vcf"
+fi
+run --prepare "rm -f bindelora.dat" "./bindelora --importar-vcard grande.vcf"
+# The same file again into the full book: all duplicates, nothing written.
+run "./bindelora --importar-vcard grande.vcf"
+
+# 10,000 events with a 1,000-contact book.
+cp pequeno.dat bindelora.dat
+cp sucesos.avs bindelora.avs
+run "./bindelora --exportar-ics salida.ics"
+run "./bindelora --hoy"

@@ -1,0 +1,368 @@
+#include "linea_ordenes.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/agenda.h"
+#include "core/archivo.h"
+#include "core/archivo_avisal.h"
+#include "core/avisal.h"
+#include "core/icalendar.h"
+#include "core/memoria.h"
+#include "core/orden.h"
+#include "core/texto.h"
+#include "core/vcard.h"
+#include "platform/comparador.h"
+#include "platform/registro.h"
+#include "platform/reloj.h"
+#include "platform/ruta_ejecutable.h"
+#include "qtexto.h"
+
+namespace bindelora {
+
+namespace {
+
+constexpr const char* kAyuda =
+    "Uso: bindelora [/LISTA | /DATOS | /CUMPLES | /AVISAL]\n"
+    "     bindelora --exportar-vcard ARCHIVO [--vcard3]\n"
+    "     bindelora --importar-vcard ARCHIVO\n"
+    "     bindelora --exportar-ics ARCHIVO\n"
+    "     bindelora --hoy [AAAA-MM-DD]\n"
+    "     bindelora --help\n"
+    "\n"
+    "Sin opciones (o con una de las cuatro vistas) abre la ventana.\n"
+    "\n"
+    "  --exportar-vcard ARCHIVO  escribe la agenda entera en vCard 4.0 (3.0 con --vcard3)\n"
+    "  --importar-vcard ARCHIVO  a\xC3\xB1" "ade a la agenda los contactos de un vCard (2.1, 3.0 o 4.0)\n"
+    "                            que no estuvieran ya; resume lo hecho\n"
+    "  --exportar-ics ARCHIVO    escribe los sucesos del Avisal en iCalendar\n"
+    "  --hoy [AAAA-MM-DD]        escribe los sucesos de hoy (o de ese d\xC3\xAD" "a), uno por l\xC3\xAD" "nea\n"
+    "  --help                    esta ayuda\n"
+    "\n"
+    "ARCHIVO puede ser - (la salida o la entrada est\xC3\xA1ndar).\n"
+    "Los datos son los de la ventana: bindelora.dat y bindelora.avs junto al programa.\n"
+    "C\xC3\xB3" "digos de salida: 0 bien, 1 error de datos o de archivo, 2 uso incorrecto.\n";
+
+void Escribir(std::FILE* f, std::string_view s)
+{
+    std::fwrite(s.data(), 1, s.size(), f);
+}
+
+// Windows-1252 messages to the terminal, which speaks UTF-8.
+void Decir(std::FILE* f, std::string_view cp1252)
+{
+    Escribir(f, Cp1252AUtf8(cp1252));
+    Escribir(f, "\n");
+}
+
+int ErrorUso(const char* que)
+{
+    std::fprintf(stderr, "bindelora: %s\nPruebe 'bindelora --help'.\n", que);
+    return 2;
+}
+
+bool EscribirTodo(int fd, const std::string& datos)
+{
+    const char* p = datos.data();
+    std::size_t n = datos.size();
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+// An export goes to a temporary file renamed over the target, like the
+// data files, so an interrupted run never leaves half a file; "-" is the
+// standard output.
+bool EscribirSalida(const std::string& ruta, const std::string& datos, std::string& error)
+{
+    if (ruta == "-") {
+        if (EscribirTodo(STDOUT_FILENO, datos)) return true;
+        error = std::string("No se pudo escribir en la salida: ") + std::strerror(errno);
+        return false;
+    }
+    const std::string temporal = ruta + ".tmp-" + std::to_string(::getpid());
+    int fd = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    int err = fd < 0 ? errno : 0;
+    if (fd >= 0) {
+        if (!EscribirTodo(fd, datos)) err = errno;
+        if (::close(fd) != 0 && err == 0) err = errno;
+        if (err == 0 && std::rename(temporal.c_str(), ruta.c_str()) != 0) err = errno;
+        if (err != 0) ::unlink(temporal.c_str());
+    }
+    if (err != 0) error = "No se pudo escribir " + ruta + ": " + std::strerror(err);
+    return err == 0;
+}
+
+bool LeerEntrada(const std::string& ruta, std::string& datos, std::string& error)
+{
+    int fd = ruta == "-" ? STDIN_FILENO : ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "No se pudo abrir " + ruta + ": " + std::strerror(errno);
+        return false;
+    }
+    struct stat st;
+    if (fd != STDIN_FILENO && ::fstat(fd, &st) == 0 && st.st_size > 0) datos.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[1 << 16];
+    for (;;) {
+        ssize_t r = ::read(fd, buf, sizeof buf);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) {
+            error = "No se pudo leer " + ruta + ": " + std::strerror(errno);
+            if (fd != STDIN_FILENO) ::close(fd);
+            return false;
+        }
+        if (r == 0) break;
+        datos.append(buf, static_cast<std::size_t>(r));
+    }
+    if (fd != STDIN_FILENO) ::close(fd);
+    return true;
+}
+
+struct Datos {
+    std::string agenda, avisal;
+};
+
+Datos RutasDatos()
+{
+    const std::string programa = RutaEjecutable::instancia().Ruta();
+    return {NombreArchivoDatos(programa, "dat"), NombreArchivoDatos(programa, "avs")};
+}
+
+// The start ordering of the settings, read as the window reads it; the
+// settings store is not written.
+std::string OrdenDeInicio()
+{
+    Registro& reg = Registro::instancia();
+    std::string orden;
+    if (reg.AbrirClave(false)) reg.LeerCadena("AlEjecutarOrdenar", orden);
+    if (orden == "Nombre" || orden == "Apellido 2" || orden == "Grupo") return orden;
+    return "Apellido 1";
+}
+
+// Reads the agenda; false (with the message told) when it cannot be used.
+bool CargarLibro(const std::string& ruta, ListaPibes& lista, bool completa)
+{
+    const ResultadoLectura r = LeerAgenda(ruta, lista);
+    if (r.estado == EstadoLectura::Fallo) {
+        Decir(stderr, "bindelora: " + r.error);
+        return false;
+    }
+    if (r.estado == EstadoLectura::Incompleta) {
+        Decir(stderr, "bindelora: la agenda " + ruta + " est\xE1 da\xF1" "ada a partir del contacto " +
+                          std::to_string(lista.size() + 1) +
+                          (completa ? "; \xE1" "brala antes con Bindelora, que guarda una copia."
+                                    : "; solo se usan los contactos anteriores."));
+        return !completa;
+    }
+    return true;
+}
+
+// The event list as the window has it after its start: the events file
+// (past entries dropped) and the birthdays not yet entered. Nothing is written.
+bool CargarSucesos(const Datos& d, const Fecha& hoy, ListaAvisales& avisales)
+{
+    const LecturaArchivoAvisal r = LeerArchivoAvisal(d.avisal, hoy, avisales);
+    if (!r.Correcta()) {
+        Decir(stderr, "bindelora: " + (r.error.empty() ? "el archivo de sucesos " + d.avisal + " est\xE1 da\xF1" "ado en la l\xED" "nea " +
+                                                              std::to_string(r.resultado.lineaFallida)
+                                                        : r.error));
+        return false;
+    }
+    ListaPibes pibes;
+    if (CargarLibro(d.agenda, pibes, false)) SincronizarCumples(pibes, avisales);
+    return true;
+}
+
+int ExportarVCardOrden(const std::string& archivo, VersionVCard version)
+{
+    const Datos d = RutasDatos();
+    // Straight from the agenda file to the output: a large book never sits
+    // in memory. A file goes through a temporary renamed at the end.
+    const bool salida = archivo == "-";
+    const std::string temporal = archivo + ".tmp-" + std::to_string(::getpid());
+    int fd = salida ? STDOUT_FILENO : ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        Decir(stderr, "bindelora: no se pudo escribir " + archivo + ": " + std::strerror(errno));
+        return 1;
+    }
+    ResultadoExportacion r = ExportarAgendaAVCard(d.agenda, fd, version);
+    if (!salida) {
+        int err = 0;
+        if (::close(fd) != 0) err = errno;
+        if (r.estado != EstadoLectura::Fallo && err == 0 && std::rename(temporal.c_str(), archivo.c_str()) != 0)
+            err = errno;
+        if (err != 0 && r.estado != EstadoLectura::Fallo) {
+            r.estado = EstadoLectura::Fallo;
+            r.error = "No se pudo escribir " + archivo + ": " + std::strerror(err);
+        }
+        if (r.estado == EstadoLectura::Fallo) ::unlink(temporal.c_str());
+    }
+    if (r.estado == EstadoLectura::Fallo) {
+        Decir(stderr, "bindelora: " + r.error);
+        return 1;
+    }
+    if (r.estado == EstadoLectura::Incompleta) {
+        Decir(stderr, "bindelora: la agenda est\xE1 da\xF1" "ada; solo se han exportado los " +
+                          std::to_string(r.contactos) + " contactos anteriores al primer registro da\xF1" "ado.");
+        return 1;
+    }
+    if (!salida) Decir(stdout, "Contactos exportados: " + std::to_string(r.contactos));
+    return 0;
+}
+
+int ImportarVCardOrden(const std::string& archivo)
+{
+    std::string datos, error;
+    if (!LeerEntrada(archivo, datos, error)) {
+        Decir(stderr, "bindelora: " + error);
+        return 1;
+    }
+    const Datos d = RutasDatos();
+    // The book read and the contacts added take some three times the two
+    // files in small blocks: fresh memory is what costs on a large import.
+    struct stat st;
+    const std::size_t agenda = ::stat(d.agenda.c_str(), &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    ReservaMemoria reserva(3 * (agenda + datos.size()));
+    ListaPibes lista;
+    if (!CargarLibro(d.agenda, lista, true)) return 1;
+    // The book in the order the window gives it at start, so the new
+    // contacts land where the window would put them.
+    const std::string orden = OrdenDeInicio();
+    OrdenarPibes(lista, orden, TextosEditor{});
+    ResumenImportacion resumen = ImportarPibes(lista, LeerVCard(datos), orden);
+    if (!resumen.legible) {
+        Decir(stderr, "bindelora: " + TextoResumen(resumen));
+        return 1;
+    }
+    if (resumen.anadidos > 0 && !GuardarAgenda(d.agenda, lista, error)) {
+        Decir(stderr, "bindelora: " + error + "\nLa agenda sigue como estaba.");
+        return 1;
+    }
+    Decir(stdout, TextoResumen(resumen, 50));
+    return 0;
+}
+
+int ExportarIcsOrden(const std::string& archivo)
+{
+    const Fecha hoy = Reloj::instancia().Hoy();
+    ListaAvisales avisales;
+    if (!CargarSucesos(RutasDatos(), hoy, avisales)) return 1;
+    const std::time_t t = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&t, &utc);
+    const MarcaUtc ahora{{utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday}, utc.tm_hour, utc.tm_min, utc.tm_sec};
+    const ResultadoICalendar ics = ExportarICalendar(avisales, hoy, ahora);
+    std::string error;
+    if (!EscribirSalida(archivo, ics.texto, error)) {
+        Decir(stderr, "bindelora: " + error);
+        return 1;
+    }
+    if (archivo != "-") {
+        std::string m = "Sucesos exportados: " + std::to_string(ics.exportados);
+        if (ics.omitidos > 0) m += " (omitidos, sin fecha posible: " + std::to_string(ics.omitidos) + ")";
+        Decir(stdout, m);
+    }
+    return 0;
+}
+
+bool LeerFechaIso(std::string_view s, Fecha& f)
+{
+    if (s.size() != 10 || s[4] != '-' || s[7] != '-') return false;
+    int a, m, d;
+    if (!TextoAEntero(s.substr(0, 4), a) || !TextoAEntero(s.substr(5, 2), m) || !TextoAEntero(s.substr(8, 2), d))
+        return false;
+    if (!EsFechaValida(a, m, d)) return false;
+    f = Fecha{a, m, d};
+    return true;
+}
+
+int HoyOrden(const Fecha& hoy)
+{
+    ListaAvisales avisales;
+    if (!CargarSucesos(RutasDatos(), hoy, avisales)) return 1;
+    std::vector<std::string> textos = TextosDeHoy(avisales, hoy);
+    // In the order of the today's-events window.
+    if (textos.size() > 1)
+        std::stable_sort(textos.begin(), textos.end(),
+                         [](const std::string& a, const std::string& b) { return CompararLocal(aQ(a), aQ(b)) < 0; });
+    std::string salida;
+    for (const std::string& t : textos) {
+        salida += Cp1252AUtf8(t);
+        salida += '\n';
+    }
+    Escribir(stdout, salida);
+    return 0;
+}
+
+}  // namespace
+
+int EjecutarLineaOrdenes(int& argc, char** argv)
+{
+    if (argc < 2) return -1;
+    const std::string_view modo = argv[1];
+    if (modo != "--exportar-vcard" && modo != "--importar-vcard" && modo != "--exportar-ics" && modo != "--hoy" &&
+        modo != "--help")
+        return -1;
+    if (modo == "--help") {
+        Escribir(stdout, kAyuda);
+        return 0;
+    }
+
+    std::vector<std::string> resto;
+    bool vcard3 = false;
+    for (int i = 2; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--vcard3" && modo == "--exportar-vcard") vcard3 = true;
+        else resto.emplace_back(argv[i]);
+    }
+
+    Fecha fecha{};
+    if (modo == "--hoy") {
+        if (resto.size() > 1) return ErrorUso("--hoy admite como mucho una fecha");
+        if (resto.size() == 1 && !LeerFechaIso(resto[0], fecha))
+            return ErrorUso("la fecha de --hoy debe ser AAAA-MM-DD y existir");
+    } else {
+        if (resto.empty()) return ErrorUso((std::string(modo) + " necesita el nombre de un archivo").c_str());
+        if (resto.size() > 1) return ErrorUso("sobran argumentos");
+    }
+
+    // No Qt application object at all: nothing here needs a display or an
+    // event loop, and building one costs more than some of these modes.
+    // The program's own path, as the window finds it, places the data.
+    char propia[4096];
+    const ssize_t largo = ::readlink("/proc/self/exe", propia, sizeof propia - 1);
+    RutaEjecutableFija ruta(largo > 0 ? std::string(propia, static_cast<std::size_t>(largo)) : std::string(argv[0]));
+    RutaEjecutable::setInstancia(&ruta);
+
+    // Single-instance lock: the modes that read or write the data files
+    // take the lock of the running program here, once it exists, and end
+    // with a message when the window holds it.
+
+    std::fflush(stdout);
+    int codigo;
+    if (modo == "--exportar-vcard") codigo = ExportarVCardOrden(resto[0], vcard3 ? VersionVCard::V30 : VersionVCard::V40);
+    else if (modo == "--importar-vcard") codigo = ImportarVCardOrden(resto[0]);
+    else if (modo == "--exportar-ics") codigo = ExportarIcsOrden(resto[0]);
+    else codigo = HoyOrden(resto.empty() ? Reloj::instancia().Hoy() : fecha);
+    std::fflush(stdout);
+    RutaEjecutable::setInstancia(nullptr);
+    return codigo;
+}
+
+}  // namespace bindelora

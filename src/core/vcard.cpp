@@ -1,0 +1,1461 @@
+#include "core/vcard.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cstdint>
+
+#include "core/agenda.h"
+#include "core/fecha.h"
+#include "core/orden.h"
+#include "core/texto.h"
+
+namespace bindelora {
+
+namespace {
+
+// ---------------------------------------------------------------- writing
+
+constexpr int kAnchoLinea = 75;  // octets per line, CR LF not counted
+
+// What one Windows-1252 byte becomes in a vCard value: its UTF-8 form, or
+// an escape for \\ , ; and the line break.
+struct CodigoSalida {
+    char b[4];
+    unsigned char n;
+};
+
+struct TablaSalida {
+    CodigoSalida t[256];
+    TablaSalida()
+    {
+        for (int c = 0; c < 256; ++c) {
+            CodigoSalida& k = t[c];
+            const char32_t cp = Cp1252ACodigo(static_cast<unsigned char>(c));
+            if (c == '\\' || c == ',' || c == ';') {
+                k = {{'\\', static_cast<char>(c)}, 2};
+            } else if (c == '\n') {
+                k = {{'\\', 'n'}, 2};
+            } else if (cp < 0x80) {
+                k = {{static_cast<char>(cp)}, 1};
+            } else if (cp < 0x800) {
+                k = {{static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))}, 2};
+            } else {
+                k = {{static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                      static_cast<char>(0x80 | (cp & 0x3F))},
+                     3};
+            }
+        }
+    }
+};
+const TablaSalida kTablaSalida;
+
+// Content lines folded at 75 octets without cutting a UTF-8 character or
+// an escape in two, written into a buffer grown ahead of each piece.
+// With a file descriptor, the buffer is emptied into it as it fills.
+class Salida {
+public:
+    explicit Salida(std::size_t reserva, int fd = -1) : fd_(fd)
+    {
+        s_.resize(std::max<std::size_t>(reserva, 4096));
+        p_ = s_.data();
+    }
+
+    void Nombre(std::string_view n)
+    {
+        Asegurar(n.size());
+        std::memcpy(p_, n.data(), n.size());
+        p_ += n.size();
+        col_ += static_cast<int>(n.size());
+    }
+
+    void Texto(std::string_view t)
+    {
+        // At most 3 octets per byte, plus a fold (3 octets) every 24 bytes.
+        Asegurar(t.size() * 4 + 8);
+        char* p = p_;
+        int col = col_;
+        for (unsigned char c : t) {
+            const CodigoSalida& k = kTablaSalida.t[c];
+            if (col + k.n > kAnchoLinea) {
+                std::memcpy(p, "\r\n ", 3);
+                p += 3;
+                col = 1;
+            }
+            std::memcpy(p, k.b, 4);
+            p += k.n;
+            col += k.n;
+        }
+        p_ = p;
+        col_ = col;
+    }
+
+    // A separator of the value (';' between components), never escaped.
+    void Signo(char c)
+    {
+        Asegurar(4);
+        if (col_ + 1 > kAnchoLinea) Plegar();
+        *p_++ = c;
+        ++col_;
+    }
+
+    void FinLinea()
+    {
+        Asegurar(2);
+        *p_++ = '\r';
+        *p_++ = '\n';
+        col_ = 0;
+    }
+
+    void Linea(std::string_view nombre, std::string_view texto)
+    {
+        Nombre(nombre);
+        Texto(texto);
+        FinLinea();
+    }
+
+    // A line that is plain ASCII and short (BEGIN, VERSION ...).
+    void Fija(std::string_view linea)
+    {
+        Nombre(linea);
+        FinLinea();
+    }
+
+    // Hands what is written to the file; false when the write failed.
+    bool Vaciar()
+    {
+        if (fd_ < 0 || error_ != 0) return error_ == 0;
+        const char* q = s_.data();
+        std::size_t n = static_cast<std::size_t>(p_ - q);
+        while (n > 0) {
+            ssize_t w = ::write(fd_, q, n);
+            if (w < 0) {
+                if (errno == EINTR) continue;
+                error_ = errno;
+                break;
+            }
+            q += w;
+            n -= static_cast<std::size_t>(w);
+        }
+        p_ = s_.data();
+        return error_ == 0;
+    }
+
+    int Error() const { return error_; }
+
+    std::string Cadena()
+    {
+        s_.resize(static_cast<std::size_t>(p_ - s_.data()));
+        return std::move(s_);
+    }
+
+private:
+    void Asegurar(std::size_t n)
+    {
+        std::size_t usado = static_cast<std::size_t>(p_ - s_.data());
+        if (usado + n <= s_.size()) return;
+        if (fd_ >= 0 && usado > 0) {
+            Vaciar();
+            usado = 0;
+            if (n <= s_.size()) return;
+        }
+        s_.resize(std::max(s_.size() * 2, usado + n));
+        p_ = s_.data() + usado;
+    }
+
+    void Plegar()
+    {
+        *p_++ = '\r';
+        *p_++ = '\n';
+        *p_++ = ' ';
+        col_ = 1;
+    }
+
+    std::string s_;
+    char* p_;
+    int col_ = 0;
+    int fd_;
+    int error_ = 0;
+};
+
+// Lines of a list joined by line breaks (escaped as \n on the way out).
+void TextoLineas(Salida& o, const std::vector<std::string>& lineas)
+{
+    for (std::size_t i = 0; i < lineas.size(); ++i) {
+        if (i > 0) o.Texto("\n");
+        o.Texto(lineas[i]);
+    }
+}
+
+// A birthday the vCard date forms can carry: a whole day count of a real
+// date. The year 1 stands for a birthday known without its year.
+bool FechaExacta(double cumple, Fecha& f)
+{
+    return cumple != 0 && std::trunc(cumple) == cumple && DecodificarFecha(cumple, f);
+}
+
+void Digitos(std::string& s, int n, int ancho)
+{
+    std::string t = RellenarConCeros(n, ancho);
+    s += t;
+}
+
+std::string TextoBday(const Fecha& f, VersionVCard v)
+{
+    std::string s;
+    if (f.ano == 1) {
+        s = "--";
+        Digitos(s, f.mes, 2);
+        if (v == VersionVCard::V30) s += '-';
+        Digitos(s, f.dia, 2);
+        return s;
+    }
+    Digitos(s, f.ano, 4);
+    if (v == VersionVCard::V30) s += '-';
+    Digitos(s, f.mes, 2);
+    if (v == VersionVCard::V30) s += '-';
+    Digitos(s, f.dia, 2);
+    return s;
+}
+
+bool EsParticula(std::string_view w);
+
+// True when the family name "Ape1 Ape2" splits back into exactly these
+// two: Ape1 one word (not a particle), Ape2 empty or without edge blanks
+// or commas, neither holding a line break.
+bool ApellidosSeDeducen(const std::string& ape1, const std::string& ape2)
+{
+    if (ape1.empty()) return ape2.empty();
+    if (ape1.find_first_of(" \t,") != std::string::npos || EsParticula(ape1)) return false;
+    if (ape2.empty()) return true;
+    return ape2.front() != ' ' && ape2.front() != '\t' && ape2.back() != ' ' && ape2.back() != '\t' &&
+           ape2.find(',') == std::string::npos;
+}
+
+void EscribirPibe(Salida& o, const TPibe& p, VersionVCard v)
+{
+    const bool v4 = v == VersionVCard::V40;
+    o.Fija("BEGIN:VCARD");
+    o.Fija(v4 ? "VERSION:4.0" : "VERSION:3.0");
+
+    o.Nombre("FN:");
+    bool algo = false;
+    for (const std::string* t : {&p.Nombre, &p.Ape1, &p.Ape2}) {
+        if (t->empty()) continue;
+        if (algo) o.Texto(" ");
+        o.Texto(*t);
+        algo = true;
+    }
+    o.FinLinea();
+
+    // Family name: both surnames as one, as other programs show them.
+    o.Nombre("N:");
+    o.Texto(p.Ape1);
+    if (!p.Ape1.empty() && !p.Ape2.empty()) o.Texto(" ");
+    o.Texto(p.Ape2);
+    o.Signo(';');
+    o.Texto(p.Nombre);
+    o.Nombre(";;;");
+    o.FinLinea();
+
+    // The surnames apart, unless reading N back splits them right anyway.
+    if (!ApellidosSeDeducen(p.Ape1, p.Ape2)) {
+        o.Nombre("X-BINDELORA-APELLIDOS:");
+        o.Texto(p.Ape1);
+        o.Signo(';');
+        o.Texto(p.Ape2);
+        o.FinLinea();
+    }
+
+    if (!p.TfnoCasa.empty()) o.Linea(v4 ? "TEL;TYPE=home:" : "TEL;TYPE=HOME:", p.TfnoCasa);
+    if (!p.TfnoMovil.empty()) o.Linea(v4 ? "TEL;TYPE=cell:" : "TEL;TYPE=CELL:", p.TfnoMovil);
+    if (!p.EMail.empty()) o.Linea(v4 ? "EMAIL:" : "EMAIL;TYPE=INTERNET:", p.EMail);
+    if (!p.Grupo.empty()) o.Linea("CATEGORIES:", p.Grupo);
+
+    Fecha f;
+    if (FechaExacta(p.Cumple, f)) {
+        o.Nombre("BDAY:");
+        o.Nombre(TextoBday(f, v));
+        o.FinLinea();
+    } else if (p.Cumple != 0) {
+        // Not a day any calendar can hold: kept as the agenda file has it.
+        o.Linea("X-BINDELORA-CUM:", FormatearCumple(p.Cumple));
+    }
+
+    // The whole address in the street component, one line per line; present
+    // exactly when the list has lines, even a single empty one.
+    if (!p.Direccion.empty()) {
+        o.Nombre(v4 ? "ADR;TYPE=home:;;" : "ADR;TYPE=HOME:;;");
+        TextoLineas(o, p.Direccion);
+        o.Nombre(";;;;");
+        o.FinLinea();
+    }
+    if (!p.Varios.empty()) {
+        o.Nombre("NOTE:");
+        TextoLineas(o, p.Varios);
+        o.FinLinea();
+    }
+    if (p.EnAvisal) o.Fija("X-BINDELORA-AVISAL:1");
+    o.Fija("END:VCARD");
+}
+
+// ---------------------------------------------------------------- reading
+
+bool IgualSinMayusculas(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string_view Recortar(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+struct Parametro {
+    std::string_view nombre;  // empty for a bare 2.1 value ("CELL")
+    std::string_view valor;
+};
+
+struct Propiedad {
+    std::string_view nombre;  // group prefix removed
+    std::vector<Parametro> params;
+    std::string_view valor;
+
+    // Every value of a parameter, bare 2.1 values counting as TYPE.
+    bool TieneTipo(std::string_view tipo) const
+    {
+        for (const Parametro& p : params) {
+            if (!p.nombre.empty() && !IgualSinMayusculas(p.nombre, "TYPE")) continue;
+            std::string_view v = Recortar(p.valor);
+            if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+            while (!v.empty()) {
+                std::size_t coma = v.find(',');
+                std::string_view uno = Recortar(v.substr(0, coma));
+                if (IgualSinMayusculas(uno, tipo)) return true;
+                if (coma == std::string_view::npos) break;
+                v.remove_prefix(coma + 1);
+            }
+        }
+        return false;
+    }
+
+    std::string_view Param(std::string_view nombre) const
+    {
+        for (const Parametro& p : params)
+            if (IgualSinMayusculas(p.nombre, nombre)) {
+                std::string_view v = p.valor;
+                if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+                return v;
+            }
+        return {};
+    }
+
+    bool EsQuotedPrintable() const
+    {
+        for (const Parametro& p : params)
+            if ((p.nombre.empty() || IgualSinMayusculas(p.nombre, "ENCODING")) && IgualSinMayusculas(Recortar(p.valor), "QUOTED-PRINTABLE"))
+                return true;
+        return false;
+    }
+};
+
+// Splits "group.NAME;param=value;BARE:value". False when there is no colon
+// or no name.
+bool PartirLinea(std::string_view linea, Propiedad& p)
+{
+    std::size_t i = 0;
+    const std::size_t n = linea.size();
+    while (i < n && linea[i] != ';' && linea[i] != ':') ++i;
+    if (i >= n) return false;
+    std::string_view nombre = linea.substr(0, i);
+    std::size_t punto = nombre.rfind('.');
+    if (punto != std::string_view::npos) nombre.remove_prefix(punto + 1);
+    nombre = Recortar(nombre);
+    if (nombre.empty()) return false;
+    p.nombre = nombre;
+    p.params.clear();
+    while (i < n && linea[i] == ';') {
+        ++i;
+        std::size_t inicio = i;
+        bool comillas = false;
+        while (i < n && (comillas || (linea[i] != ';' && linea[i] != ':'))) {
+            if (linea[i] == '"') comillas = !comillas;
+            ++i;
+        }
+        std::string_view param = linea.substr(inicio, i - inicio);
+        std::size_t igual = param.find('=');
+        Parametro par;
+        if (igual == std::string_view::npos) {
+            par.valor = Recortar(param);
+        } else {
+            par.nombre = Recortar(param.substr(0, igual));
+            par.valor = Recortar(param.substr(igual + 1));
+        }
+        p.params.push_back(par);
+    }
+    if (i >= n || linea[i] != ':') return false;
+    p.valor = linea.substr(i + 1);
+    return true;
+}
+
+int ValorHex(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// Quoted-printable to bytes. A broken "=XY" is kept as written; false then.
+bool DecodificarQP(std::string_view v, std::string& out)
+{
+    bool bien = true;
+    out.clear();
+    out.reserve(v.size());
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        char c = v[i];
+        if (c != '=') {
+            out += c;
+            continue;
+        }
+        int a = i + 1 < v.size() ? ValorHex(v[i + 1]) : -1;
+        int b = i + 2 < v.size() ? ValorHex(v[i + 2]) : -1;
+        if (a >= 0 && b >= 0) {
+            out += static_cast<char>(a * 16 + b);
+            i += 2;
+        } else {
+            bien = false;
+            out += c;
+        }
+    }
+    return bien;
+}
+
+// Length of the UTF-8 sequence at s[i] and its code point; 0 when broken.
+int LeerUtf8(std::string_view s, std::size_t i, char32_t& cp)
+{
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    int n;
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    if ((c & 0xE0) == 0xC0 && c >= 0xC2) { n = 2; cp = c & 0x1F; }
+    else if ((c & 0xF0) == 0xE0) { n = 3; cp = c & 0x0F; }
+    else if ((c & 0xF8) == 0xF0 && c <= 0xF4) { n = 4; cp = c & 0x07; }
+    else return 0;
+    if (i + static_cast<std::size_t>(n) > s.size()) return 0;
+    for (int k = 1; k < n; ++k) {
+        unsigned char d = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+        if ((d & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (d & 0x3F);
+    }
+    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+// Windows-1252 byte of a code point, or -1.
+int CodigoEnCp1252(char32_t cp)
+{
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
+    for (int b = 0x80; b < 0xA0; ++b)
+        if (Cp1252ACodigo(static_cast<unsigned char>(b)) == cp) return b;
+    return -1;
+}
+
+// UTF-8 to Windows-1252; what has no equivalent becomes '?' and is counted.
+// UTF-8 to Windows-1252; what has no equivalent becomes '?' and is
+// counted. With estricto, a broken sequence stops it and it returns false
+// (out is then to be thrown away); otherwise that too becomes '?'.
+bool DeUtf8(std::string_view s, std::string& out, std::size_t& sustituidos, bool estricto)
+{
+    out.resize(s.size());  // never longer than its UTF-8
+    char* o = out.data();
+    std::size_t malos = 0;
+    for (std::size_t i = 0; i < s.size();) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            *o++ = static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        // The accented letters of Latin-1, the common case, directly.
+        if ((c == 0xC2 || c == 0xC3) && i + 1 < s.size()) {
+            const unsigned char d = static_cast<unsigned char>(s[i + 1]);
+            if ((d & 0xC0) == 0x80 && (c == 0xC3 || d >= 0xA0)) {
+                *o++ = static_cast<char>(((c & 0x03) << 6) | (d & 0x3F));
+                i += 2;
+                continue;
+            }
+        }
+        char32_t cp;
+        int n = LeerUtf8(s, i, cp);
+        if (n == 0) {
+            if (estricto) return false;
+            *o++ = '?';
+            ++malos;
+            ++i;
+            continue;
+        }
+        i += static_cast<std::size_t>(n);
+        int b = CodigoEnCp1252(cp);
+        if (b < 0) {
+            *o++ = '?';
+            ++malos;
+        } else {
+            *o++ = static_cast<char>(b);
+        }
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    sustituidos += malos;
+    return true;
+}
+
+// Eight bytes at a time: most values are plain ASCII.
+bool EsAscii(std::string_view s)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        if (w & 0x8080808080808080ull) return false;
+    }
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
+    return true;
+}
+
+// One content line's value as Windows-1252 bytes, escapes still in.
+struct Decodificador {
+    std::string qp;
+    std::size_t sustituidos = 0;
+    bool qpMalo = false;
+    bool charsetRaro = false;
+
+    // Valid until the next call.
+    std::string_view Valor(const Propiedad& p)
+    {
+        std::string_view bytes = p.valor;
+        if (p.EsQuotedPrintable()) {
+            if (!DecodificarQP(bytes, qp)) qpMalo = true;
+            bytes = qp;
+        }
+        if (EsAscii(bytes)) return bytes;
+        out.clear();
+        std::string_view cs = p.Param("CHARSET");
+        if (cs.empty()) {
+            // No charset: UTF-8 when it reads as such, else the usual 8-bit
+            // Western text (Latin-1 is a part of Windows-1252).
+            if (!DeUtf8(bytes, out, sustituidos, true)) out.assign(bytes);
+        } else if (IgualSinMayusculas(cs, "UTF-8") || IgualSinMayusculas(cs, "UTF8")) {
+            DeUtf8(bytes, out, sustituidos, false);
+        } else if (IgualSinMayusculas(cs, "ISO-8859-1") || IgualSinMayusculas(cs, "ISO-8859-15") ||
+                   IgualSinMayusculas(cs, "WINDOWS-1252") || IgualSinMayusculas(cs, "CP1252") ||
+                   IgualSinMayusculas(cs, "LATIN1") || IgualSinMayusculas(cs, "US-ASCII")) {
+            out.assign(bytes);
+        } else {
+            charsetRaro = true;
+            if (!DeUtf8(bytes, out, sustituidos, true)) out.assign(bytes);
+        }
+        return out;
+    }
+
+    void Limpiar()
+    {
+        sustituidos = 0;
+        qpMalo = charsetRaro = false;
+    }
+
+private:
+    std::string out;
+};
+
+// Splits at the separators not escaped by a backslash.
+// The parts live in one buffer reused by the next call: use them before
+// splitting anything else.
+const std::vector<std::string_view>& Partir(std::string_view v, char sep)
+{
+    static thread_local std::vector<std::string_view> r;
+    r.clear();
+    std::size_t inicio = 0;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (v[i] == '\\') {
+            ++i;
+            continue;
+        }
+        if (v[i] == sep) {
+            r.push_back(v.substr(inicio, i - inicio));
+            inicio = i + 1;
+        }
+    }
+    r.push_back(v.substr(inicio));
+    return r;
+}
+
+// Text escapes undone; a line break of any kind becomes '\n'. An unknown
+// escape keeps its backslash (Windows paths in notes).
+std::string Desescapar(std::string_view v)
+{
+    if (v.find_first_of("\\\r") == std::string_view::npos) return std::string(v);
+    std::string r;
+    r.reserve(v.size());
+    // Plain stretches between escapes go over whole.
+    auto llano = [](char c) { return c != '\\' && c != '\r'; };
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        char c = v[i];
+        if (c == '\\' && i + 1 < v.size()) {
+            char d = v[i + 1];
+            if (d == 'n' || d == 'N') r += '\n';
+            else if (d == '\\' || d == ',' || d == ';' || d == ':') r += d;
+            else {
+                r += c;
+                r += d;
+            }
+            ++i;
+        } else if (c == '\r') {
+            r += '\n';
+            if (i + 1 < v.size() && v[i + 1] == '\n') ++i;
+        } else {
+            std::size_t j = i + 1;
+            while (j < v.size() && llano(v[j])) ++j;
+            r.append(v.data() + i, j - i);
+            i = j - 1;
+        }
+    }
+    return r;
+}
+
+// A field of the book holds one line.
+std::string UnaLinea(std::string s)
+{
+    for (char& c : s)
+        if (c == '\n' || c == '\r') c = ' ';
+    return s;
+}
+
+std::vector<std::string> Lineas(std::string&& s)
+{
+    if (s.find('\n') == std::string::npos) {
+        std::vector<std::string> r;
+        r.push_back(std::move(s));
+        return r;
+    }
+    std::vector<std::string> r;
+    std::size_t inicio = 0;
+    for (;;) {
+        std::size_t nl = s.find('\n', inicio);
+        r.emplace_back(s.substr(inicio, nl == std::string::npos ? std::string::npos : nl - inicio));
+        if (nl == std::string::npos) break;
+        inicio = nl + 1;
+    }
+    return r;
+}
+
+std::vector<std::string> Lineas(const std::string& s)
+{
+    std::vector<std::string> r;
+    std::size_t inicio = 0;
+    for (;;) {
+        std::size_t nl = s.find('\n', inicio);
+        r.emplace_back(s.substr(inicio, nl == std::string::npos ? std::string::npos : nl - inicio));
+        if (nl == std::string::npos) break;
+        inicio = nl + 1;
+    }
+    return r;
+}
+
+std::string Unir(const std::vector<std::string>& partes, std::string_view sep)
+{
+    std::string r;
+    for (const std::string& p : partes) {
+        if (p.empty()) continue;
+        if (!r.empty()) r += sep;
+        r += p;
+    }
+    return r;
+}
+
+// Surname particles that belong to the surname that follows them.
+bool EsParticula(std::string_view w)
+{
+    static const char* const kParticulas[] = {"DE", "DEL", "LA", "LAS", "LOS", "Y", "I", "DA", "DO", "DOS", "VAN", "VON", "DI"};
+    if (w.size() > 3) return false;
+    for (const char* p : kParticulas)
+        if (IgualSinMayusculas(w, p)) return true;
+    return false;
+}
+
+// "García de la Fuente" -> "García", "de la Fuente"; "de la Fuente Ruiz" ->
+// "de la Fuente", "Ruiz": the first surname is the first word after its
+// particles, the rest is the second.
+void PartirApellidos(const std::string& familia, std::string& ape1, std::string& ape2)
+{
+    std::size_t i = 0;
+    const std::size_t n = familia.size();
+    while (i < n) {
+        while (i < n && familia[i] == ' ') ++i;
+        std::size_t fin = familia.find(' ', i);
+        if (fin == std::string::npos) fin = n;
+        std::string_view palabra(familia.data() + i, fin - i);
+        i = fin;
+        if (!EsParticula(palabra)) break;
+    }
+    std::string_view f(familia);
+    ape1 = std::string(Recortar(f.substr(0, i)));
+    ape2 = i < n ? std::string(Recortar(f.substr(i))) : std::string();
+}
+
+struct Telefono {
+    std::string numero;
+    bool movil, casa, trabajo, fax;
+};
+
+// Everything a card gave, before it becomes a contact.
+struct Tarjeta {
+    std::size_t numero = 0;  // 1-based, in the file
+    bool hayN = false, hayApellidos = false;
+    std::vector<std::string> n;
+    std::string apellidos[2];
+    std::string fn, org;
+    std::vector<Telefono> telefonos;
+    std::vector<std::string> emails;
+    bool hayGrupo = false;
+    std::string grupo;
+    bool hayBday = false;
+    std::string bday;
+    bool bdayTexto = false, bdaySinAno1604 = false;
+    bool hayCum = false;
+    std::string cum;
+    std::vector<std::vector<std::string>> adrs;
+    std::vector<std::string> labels;
+    std::vector<std::string> notas;
+    bool avisal = false;
+    Decodificador dec;
+
+    void Limpiar()
+    {
+        hayN = hayApellidos = hayGrupo = hayBday = bdayTexto = bdaySinAno1604 = hayCum = avisal = false;
+        n.clear();
+        apellidos[0].clear();
+        apellidos[1].clear();
+        fn.clear();
+        org.clear();
+        telefonos.clear();
+        emails.clear();
+        grupo.clear();
+        bday.clear();
+        cum.clear();
+        adrs.clear();
+        labels.clear();
+        notas.clear();
+        dec.Limpiar();
+    }
+};
+
+bool LeerNumero(std::string_view s, std::size_t desde, std::size_t cuantos, int& n)
+{
+    if (desde + cuantos > s.size()) return false;
+    n = 0;
+    for (std::size_t k = desde; k < desde + cuantos; ++k) {
+        if (s[k] < '0' || s[k] > '9') return false;
+        n = n * 10 + (s[k] - '0');
+    }
+    return true;
+}
+
+// BDAY date forms: YYYYMMDD, YYYY-MM-DD, --MMDD, --MM-DD, any of them with a
+// time after 'T' (ignored, the day as written counts). ano is 0 without a
+// year. False for any other form.
+bool PartirBday(std::string_view s, int& ano, int& mes, int& dia)
+{
+    s = Recortar(s);
+    std::size_t t = s.find_first_of("Tt");
+    if (t != std::string_view::npos) s = s.substr(0, t);
+    if (s.size() >= 2 && s[0] == '-' && s[1] == '-') {
+        ano = 0;
+        if (s.size() == 6) return LeerNumero(s, 2, 2, mes) && LeerNumero(s, 4, 2, dia);
+        if (s.size() == 7 && s[4] == '-') return LeerNumero(s, 2, 2, mes) && LeerNumero(s, 5, 2, dia);
+        return false;
+    }
+    if (s.size() == 8) return LeerNumero(s, 0, 4, ano) && LeerNumero(s, 4, 2, mes) && LeerNumero(s, 6, 2, dia);
+    if (s.size() == 10 && s[4] == '-' && s[7] == '-')
+        return LeerNumero(s, 0, 4, ano) && LeerNumero(s, 5, 2, mes) && LeerNumero(s, 8, 2, dia);
+    return false;
+}
+
+class Lector {
+public:
+    explicit Lector(std::string_view d) : d_(d) {}
+
+    // The next physical line without its end; false at the end.
+    bool Fisica(std::string_view& l)
+    {
+        if (p_ >= d_.size()) return false;
+        std::size_t nl = d_.find('\n', p_);
+        std::size_t fin = nl == std::string_view::npos ? d_.size() : nl;
+        l = d_.substr(p_, fin - p_);
+        if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
+        p_ = nl == std::string_view::npos ? d_.size() : nl + 1;
+        return true;
+    }
+
+    bool SigueContinuacion() const
+    {
+        return p_ < d_.size() && (d_[p_] == ' ' || d_[p_] == '\t');
+    }
+
+    // The next logical line: folded lines joined. The view stays valid
+    // until the next call.
+    bool Logica(std::string_view& l)
+    {
+        if (!Fisica(l)) return false;
+        if (!SigueContinuacion()) return true;
+        buf_.assign(l);
+        std::string_view c;
+        while (SigueContinuacion() && Fisica(c)) buf_.append(c.substr(1));
+        l = buf_;
+        return true;
+    }
+
+    // Quoted-printable soft line breaks: while the value ends in '=', the
+    // next physical line continues it.
+    void UnirSuaves(std::string_view& l)
+    {
+        if (l.empty() || l.back() != '=') return;
+        if (l.data() != buf_.data()) buf_.assign(l);
+        std::string_view c;
+        while (!buf_.empty() && buf_.back() == '=' && p_ < d_.size() && Fisica(c)) {
+            buf_.pop_back();
+            // Some writers also fold the continuation with a blank.
+            if (!c.empty() && (c[0] == ' ' || c[0] == '\t')) c.remove_prefix(1);
+            buf_.append(c);
+        }
+        l = buf_;
+    }
+
+private:
+    std::string_view d_;
+    std::size_t p_ = 0;
+    std::string buf_;
+};
+
+class Importador {
+public:
+    LecturaVCard r;
+
+    void Leer(std::string_view datos)
+    {
+        // A card of ours takes some 300 bytes; others rarely less than 100.
+        r.pibes.reserve(datos.size() / 300 + 16);
+        Lector lector(datos);
+        std::string_view linea;
+        Propiedad p;
+        // One card at a time, its buffers reused.
+        Tarjeta tarjeta;
+        Tarjeta* t = nullptr;
+        std::size_t numero = 0;
+        while (lector.Logica(linea)) {
+            if (!PartirLinea(linea, p)) continue;
+            if (IgualSinMayusculas(p.nombre, "BEGIN") && IgualSinMayusculas(Recortar(p.valor), "VCARD")) {
+                if (t) Ilegible(*t, "la tarjeta no termina con END:VCARD");
+                r.hayTarjetas = true;
+                t = &tarjeta;
+                t->Limpiar();
+                t->numero = ++numero;
+                continue;
+            }
+            if (!t) continue;
+            if (IgualSinMayusculas(p.nombre, "END")) {
+                Terminar(*t);
+                t = nullptr;
+                continue;
+            }
+            if (p.EsQuotedPrintable()) {
+                lector.UnirSuaves(linea);
+                PartirLinea(linea, p);
+            }
+            Propiedad_(*t, p);
+        }
+        if (t) Ilegible(*t, "la tarjeta no termina con END:VCARD");
+    }
+
+private:
+    void Aviso(std::string texto)
+    {
+        ++r.avisosTotales;
+        if (r.avisos.size() < kMaxAvisos) r.avisos.push_back(std::move(texto));
+    }
+
+    static std::string Quien(const Tarjeta& t, const TPibe* p)
+    {
+        std::string nombre;
+        if (p) nombre = Unir({p->Nombre, p->Ape1, p->Ape2}, " ");
+        if (nombre.empty()) return "Tarjeta " + std::to_string(t.numero);
+        return "Tarjeta " + std::to_string(t.numero) + " (" + nombre + ")";
+    }
+
+    void Ilegible(const Tarjeta& t, const char* porque)
+    {
+        ++r.ilegibles;
+        Aviso(Quien(t, nullptr) + ": " + porque + "; no se ha importado.");
+    }
+
+    void Propiedad_(Tarjeta& t, const Propiedad& p)
+    {
+        const std::string_view n = p.nombre;
+        auto es = [n](std::string_view x) { return IgualSinMayusculas(n, x); };
+        if (es("N")) {
+            t.hayN = true;
+            std::string_view v = t.dec.Valor(p);
+            t.n.clear();
+            for (std::string_view c : Partir(v, ';')) t.n.push_back(std::string(c));
+        } else if (es("X-BINDELORA-APELLIDOS")) {
+            std::string_view v = t.dec.Valor(p);
+            const auto& partes = Partir(v, ';');
+            t.hayApellidos = true;
+            t.apellidos[0] = UnaLinea(Desescapar(partes[0]));
+            t.apellidos[1] = partes.size() > 1 ? UnaLinea(Desescapar(partes[1])) : std::string();
+        } else if (es("FN")) {
+            t.fn = UnaLinea(Desescapar(t.dec.Valor(p)));
+        } else if (es("ORG")) {
+            std::string_view v = t.dec.Valor(p);
+            std::vector<std::string> partes;
+            for (std::string_view c : Partir(v, ';')) partes.push_back(UnaLinea(Desescapar(c)));
+            t.org = Unir(partes, ", ");
+        } else if (es("TEL")) {
+            std::string v = UnaLinea(Desescapar(t.dec.Valor(p)));
+            // Taken as written, so our own files keep every byte; only a
+            // URI (4.0) loses its scheme.
+            std::string_view num = v;
+            if (IgualSinMayusculas(p.Param("VALUE"), "URI") && num.size() >= 4 &&
+                IgualSinMayusculas(num.substr(0, 4), "TEL:"))
+                num.remove_prefix(4);
+            if (num.empty()) return;
+            t.telefonos.push_back({std::string(num), p.TieneTipo("CELL") || p.TieneTipo("MOBILE"), p.TieneTipo("HOME"),
+                                   p.TieneTipo("WORK"), p.TieneTipo("FAX")});
+        } else if (es("EMAIL")) {
+            std::string v = UnaLinea(Desescapar(t.dec.Valor(p)));
+            if (!v.empty()) t.emails.push_back(std::move(v));
+        } else if (es("CATEGORIES")) {
+            if (t.hayGrupo) return;
+            std::string_view v = t.dec.Valor(p);
+            t.hayGrupo = true;
+            t.grupo = UnaLinea(Desescapar(Partir(v, ',')[0]));
+        } else if (es("BDAY")) {
+            t.hayBday = true;
+            t.bday.assign(t.dec.Valor(p));
+            t.bdayTexto = IgualSinMayusculas(p.Param("VALUE"), "TEXT");
+            std::string_view omit = p.Param("X-APPLE-OMIT-YEAR");
+            t.bdaySinAno1604 = !omit.empty();
+        } else if (es("X-BINDELORA-CUM")) {
+            t.hayCum = true;
+            t.cum.assign(t.dec.Valor(p));
+        } else if (es("ADR")) {
+            std::string_view v = t.dec.Valor(p);
+            std::vector<std::string> comps;
+            for (std::string_view c : Partir(v, ';')) comps.push_back(Desescapar(c));
+            t.adrs.push_back(std::move(comps));
+        } else if (es("LABEL")) {
+            t.labels.push_back(Desescapar(t.dec.Valor(p)));
+        } else if (es("NOTE")) {
+            t.notas.push_back(Desescapar(t.dec.Valor(p)));
+        } else if (es("X-BINDELORA-AVISAL")) {
+            t.avisal = Recortar(p.valor) == "1";
+        }
+    }
+
+    // Address lines from the components pobox;ext;street;locality;region;code;country.
+    static std::vector<std::string> LineasDireccion(const std::vector<std::string>& c)
+    {
+        static const std::string kVacio;
+        auto comp = [&c](std::size_t i) -> const std::string& { return i < c.size() ? c[i] : kVacio; };
+        bool soloCalle = true;
+        for (std::size_t i = 3; i < c.size(); ++i)
+            if (!c[i].empty()) soloCalle = false;
+        if (!comp(0).empty() || !comp(1).empty()) soloCalle = false;
+        std::vector<std::string> lineas;
+        const std::string& calle = comp(2);
+        if (soloCalle) return Lineas(calle);  // our own form, also a single empty line
+        for (std::size_t i = 0; i < 2; ++i)
+            for (std::string& x : Lineas(comp(i)))
+                if (!x.empty()) lineas.push_back(UnaLinea(std::move(x)));
+        if (!calle.empty())
+            for (std::string& x : Lineas(calle)) lineas.push_back(std::move(x));
+        std::string ciudad = Unir({UnaLinea(comp(5)), UnaLinea(comp(3))}, " ");
+        if (!ciudad.empty()) lineas.push_back(ciudad);
+        for (std::string x : {comp(4), comp(6)})
+            if (!x.empty()) lineas.push_back(UnaLinea(std::move(x)));
+        return lineas;
+    }
+
+    void Cumple(Tarjeta& t, TPibe& p)
+    {
+        if (t.hayCum) {
+            double v;
+            if (LeerCumple(Recortar(Desescapar(t.cum)), v)) {
+                p.Cumple = v;
+                return;
+            }
+        }
+        if (!t.hayBday) return;
+        int ano = 0, mes = 0, dia = 0;
+        if (t.bdayTexto || !PartirBday(t.bday, ano, mes, dia)) {
+            Aviso(Quien(t, &p) + ": fecha de nacimiento \"" + UnaLinea(Desescapar(t.bday)) +
+                  "\" no reconocida; se importa sin ella.");
+            return;
+        }
+        // Year 0 and Apple's stand-in year mean a birthday without a year.
+        if (ano == 0 || (t.bdaySinAno1604 && ano == 1604)) ano = 1;
+        if (!EsFechaValida(ano == 1 ? 2000 : ano, mes, dia)) {
+            Aviso(Quien(t, &p) + ": la fecha de nacimiento " + std::to_string(dia) + "/" + std::to_string(mes) +
+                  " no existe; se importa sin ella.");
+            return;
+        }
+        if (!CodificarFecha(ano, mes, dia, p.Cumple)) {
+            // 29 February without a year: the year 1 the book uses for it
+            // has no such day.
+            Aviso(Quien(t, &p) + ": el 29 de febrero sin año no se puede guardar; se importa sin fecha de nacimiento.");
+            p.Cumple = 0;
+        }
+    }
+
+    void Terminar(Tarjeta& t)
+    {
+        auto p = std::make_unique<TPibe>();
+        if (t.hayApellidos) {
+            p->Ape1 = std::move(t.apellidos[0]);
+            p->Ape2 = std::move(t.apellidos[1]);
+        }
+        if (t.hayN) {
+            static const std::string kVacio;
+            auto comp = [&t](std::size_t i) -> const std::string& { return i < t.n.size() ? t.n[i] : kVacio; };
+            if (!t.hayApellidos) {
+                // Family names given as a list are the two surnames.
+                const auto& familias = Partir(comp(0), ',');
+                if (familias.size() > 1) {
+                    p->Ape1 = UnaLinea(Desescapar(familias[0]));
+                    std::vector<std::string> resto;
+                    for (std::size_t i = 1; i < familias.size(); ++i) resto.push_back(UnaLinea(Desescapar(familias[i])));
+                    p->Ape2 = Unir(resto, " ");
+                } else {
+                    PartirApellidos(UnaLinea(Desescapar(comp(0))), p->Ape1, p->Ape2);
+                }
+            }
+            std::vector<std::string> nombre;
+            for (std::string_view x : Partir(comp(1), ',')) nombre.push_back(UnaLinea(Desescapar(x)));
+            for (std::string_view x : Partir(comp(2), ',')) nombre.push_back(UnaLinea(Desescapar(x)));
+            p->Nombre = t.hayApellidos && !t.n.empty() ? UnaLinea(Desescapar(comp(1))) : Unir(nombre, " ");
+        }
+        if (p->Nombre.empty() && p->Ape1.empty() && p->Ape2.empty()) p->Nombre = !t.fn.empty() ? t.fn : t.org;
+
+        std::vector<std::string> extra;
+        for (const Telefono& tel : t.telefonos) {
+            if (tel.movil && p->TfnoMovil.empty()) p->TfnoMovil = tel.numero;
+            else if (tel.casa && !tel.movil && !tel.fax && p->TfnoCasa.empty()) p->TfnoCasa = tel.numero;
+            else if (!tel.movil && !tel.casa && !tel.trabajo && !tel.fax && p->TfnoCasa.empty()) p->TfnoCasa = tel.numero;
+            else if (!tel.casa && !tel.trabajo && !tel.fax && p->TfnoMovil.empty()) p->TfnoMovil = tel.numero;
+            else extra.push_back(std::string(tel.fax ? "Fax: " : tel.trabajo ? "Tel\xE9" "fono trabajo: " : "Tel\xE9" "fono: ") + tel.numero);
+        }
+        for (std::size_t i = 0; i < t.emails.size(); ++i) {
+            if (i == 0) p->EMail = std::move(t.emails[0]);
+            else extra.push_back("E-mail: " + t.emails[i]);
+        }
+        p->Grupo = std::move(t.grupo);
+        Cumple(t, *p);
+
+        if (!t.adrs.empty()) {
+            p->Direccion = LineasDireccion(t.adrs[0]);
+            for (std::size_t i = 1; i < t.adrs.size(); ++i) {
+                std::vector<std::string> l = LineasDireccion(t.adrs[i]);
+                extra.push_back("Direcci\xF3n: " + Unir(l, ", "));
+            }
+        } else if (!t.labels.empty()) {
+            p->Direccion = Lineas(t.labels[0]);
+        }
+        for (std::string& nota : t.notas)
+            for (std::string& l : Lineas(std::move(nota))) p->Varios.push_back(std::move(l));
+        for (std::string& l : extra) p->Varios.push_back(std::move(l));
+        p->EnAvisal = t.avisal;
+
+        const bool vacia = p->Nombre.empty() && p->Ape1.empty() && p->Ape2.empty() && p->TfnoCasa.empty() &&
+                           p->TfnoMovil.empty() && p->EMail.empty() && p->Direccion.empty() && p->Varios.empty() &&
+                           p->Cumple == 0;
+        // Our own file writes N for every contact, even an empty one.
+        if (vacia && !t.hayN) {
+            Ilegible(t, "la tarjeta no tiene ning\xFAn dato que guardar");
+            return;
+        }
+        if (t.dec.sustituidos > 0)
+            Aviso(Quien(t, p.get()) + ": " + std::to_string(t.dec.sustituidos) +
+                  (t.dec.sustituidos == 1 ? " car\xE1" "cter sin equivalente en Windows-1252 se ha cambiado por ?"
+                                          : " caracteres sin equivalente en Windows-1252 se han cambiado por ?"));
+        if (t.dec.qpMalo) Aviso(Quien(t, p.get()) + ": quoted-printable mal formado; se ha dejado el texto tal cual.");
+        if (t.dec.charsetRaro) Aviso(Quien(t, p.get()) + ": juego de caracteres desconocido; se ha le\xED" "do como UTF-8 o Latin-1.");
+        r.pibes.push_back(std::move(p));
+    }
+
+    static constexpr std::size_t kMaxAvisos = 1000;
+};
+
+// The comparison form of every byte, taken from NormalizarTexto once.
+struct Plegado {
+    unsigned char t[256];
+    Plegado()
+    {
+        std::string todos(256, '\0');
+        for (int i = 0; i < 256; ++i) todos[static_cast<std::size_t>(i)] = static_cast<char>(i);
+        const std::string n = NormalizarTexto(todos, true);
+        std::memcpy(t, n.data(), 256);
+    }
+};
+const Plegado& ElPlegado()
+{
+    static const Plegado p;
+    return p;
+}
+
+// The identity of a contact for the duplicates rule: name, surnames and
+// birthday, compared in their normalised form.
+std::uint64_t HashContacto(const TPibe& p)
+{
+    const unsigned char* t = ElPlegado().t;
+    std::uint64_t h = 1469598103934665603ull;
+    for (const std::string* campo : {&p.Nombre, &p.Ape1, &p.Ape2}) {
+        for (unsigned char c : *campo) {
+            h ^= t[c];
+            h *= 1099511628211ull;
+        }
+        h ^= 0x100;  // field end, outside any byte value
+        h *= 1099511628211ull;
+    }
+    double c = p.Cumple == 0 ? 0.0 : p.Cumple;  // -0 and 0 alike
+    std::uint64_t bits;
+    std::memcpy(&bits, &c, sizeof bits);
+    h ^= bits;
+    h *= 1099511628211ull;
+    return h ^ (h >> 29);
+}
+
+bool MismoContacto(const TPibe& a, const TPibe& b)
+{
+    const unsigned char* t = ElPlegado().t;
+    auto igual = [t](const std::string& x, const std::string& y) {
+        if (x.size() != y.size()) return false;
+        for (std::size_t i = 0; i < x.size(); ++i)
+            if (t[static_cast<unsigned char>(x[i])] != t[static_cast<unsigned char>(y[i])]) return false;
+        return true;
+    };
+    return igual(a.Nombre, b.Nombre) && igual(a.Ape1, b.Ape1) && igual(a.Ape2, b.Ape2) &&
+           (a.Cumple == b.Cumple || (a.Cumple == 0 && b.Cumple == 0));
+}
+
+// Open addressing over the hashes; equal hashes are compared in full.
+class ConjuntoContactos {
+public:
+    explicit ConjuntoContactos(std::size_t n)
+    {
+        std::size_t cap = 16;
+        while (cap < 2 * n) cap <<= 1;
+        huecos_.assign(cap, {0, nullptr});
+        mascara_ = cap - 1;
+    }
+
+    // False when an equal contact is already in.
+    bool Insertar(const TPibe* p)
+    {
+        const std::uint64_t h = HashContacto(*p);
+        for (std::size_t i = h & mascara_;; i = (i + 1) & mascara_) {
+            auto& hueco = huecos_[i];
+            if (!hueco.second) {
+                hueco = {h, p};
+                return true;
+            }
+            if (hueco.first == h && MismoContacto(*hueco.second, *p)) return false;
+        }
+    }
+
+private:
+    std::vector<std::pair<std::uint64_t, const TPibe*>> huecos_;
+    std::size_t mascara_ = 0;
+};
+
+}  // namespace
+
+std::string ExportarVCard(const ListaPibes& lista, VersionVCard version)
+{
+    std::size_t estimado = 0;
+    for (const auto& p : lista) {
+        estimado += 260 + 2 * (p->Nombre.size() + p->Ape1.size() + p->Ape2.size()) + p->TfnoCasa.size() +
+                    p->TfnoMovil.size() + p->EMail.size() + p->Grupo.size();
+        for (const auto& l : p->Direccion) estimado += l.size() + 3;
+        for (const auto& l : p->Varios) estimado += l.size() + 3;
+    }
+    Salida o(estimado + estimado / 8);
+    for (const auto& p : lista) EscribirPibe(o, *p, version);
+    return o.Cadena();
+}
+
+namespace {
+
+// The agenda file a block at a time, for exports that need no book in
+// memory. Lines end at CR LF, LF or CR, as the agenda reader takes them.
+class LineasDeArchivo {
+public:
+    explicit LineasDeArchivo(int fd) : fd_(fd), buf_(1 << 20) {}
+
+    bool AlFinal()
+    {
+        if (p_ == fin_ && !eof_) Rellenar();
+        return p_ == fin_;
+    }
+
+    bool Siguiente(std::string_view& linea)
+    {
+        for (;;) {
+            // The first CR or LF: CR first, as agenda lines end in CR LF.
+            const std::size_t resto = static_cast<std::size_t>(fin_ - p_);
+            const char* cr = resto ? static_cast<const char*>(std::memchr(p_, '\r', resto)) : nullptr;
+            const std::size_t hasta = cr ? static_cast<std::size_t>(cr - p_) : resto;
+            const char* lf = hasta ? static_cast<const char*>(std::memchr(p_, '\n', hasta)) : nullptr;
+            const char* q = lf ? lf : cr ? cr : fin_;
+            if (q < fin_ && !(*q == '\r' && q + 1 == fin_ && !eof_)) {
+                linea = std::string_view(p_, static_cast<std::size_t>(q - p_));
+                p_ = q + 1;
+                if (*q == '\r' && p_ < fin_ && *p_ == '\n') ++p_;
+                return true;
+            }
+            if (!eof_) {
+                Rellenar();
+                continue;
+            }
+            if (p_ == fin_) return false;
+            linea = std::string_view(p_, static_cast<std::size_t>(fin_ - p_));
+            p_ = fin_;
+            return true;
+        }
+    }
+
+    int Error() const { return error_; }
+
+private:
+    void Rellenar()
+    {
+        const std::size_t resto = static_cast<std::size_t>(fin_ - p_);
+        const std::size_t inicio = p_ ? static_cast<std::size_t>(p_ - buf_.data()) : 0;
+        if (resto == buf_.size()) buf_.resize(buf_.size() * 2);  // one line fills it
+        if (resto > 0) std::memmove(buf_.data(), buf_.data() + inicio, resto);
+        p_ = buf_.data();
+        fin_ = p_ + resto;
+        for (;;) {
+            ssize_t r = ::read(fd_, buf_.data() + resto, buf_.size() - resto);
+            if (r < 0 && errno == EINTR) continue;
+            if (r < 0) error_ = errno;
+            if (r <= 0) eof_ = true;
+            else fin_ += r;
+            return;
+        }
+    }
+
+    int fd_;
+    std::vector<char> buf_;
+    const char* p_ = nullptr;
+    const char* fin_ = nullptr;
+    bool eof_ = false;
+    int error_ = 0;
+};
+
+std::string_view SinEtiqueta(std::string_view linea)
+{
+    return linea.size() > 4 ? linea.substr(4) : std::string_view();
+}
+
+// One record into p, reusing its strings; the same rules as the agenda
+// reader: fields by position, lists ended by "----", a bad birthday or the
+// end of the file inside a record make it unreadable.
+bool LeerRegistroAgenda(LineasDeArchivo& l, TPibe& p, bool conAviso, const std::string* primera)
+{
+    std::string_view linea;
+    std::string* campos[7] = {&p.Nombre, &p.Ape1, &p.Ape2, &p.TfnoCasa, &p.TfnoMovil, &p.EMail, &p.Grupo};
+    for (int i = 0; i < 7; ++i) {
+        if (i == 0 && primera) {
+            campos[0]->assign(SinEtiqueta(*primera));
+            continue;
+        }
+        if (!l.Siguiente(linea)) return false;
+        campos[i]->assign(SinEtiqueta(linea));
+    }
+    if (!l.Siguiente(linea) || !LeerCumple(SinEtiqueta(linea), p.Cumple)) return false;
+    p.EnAvisal = false;
+    if (conAviso) {
+        if (!l.Siguiente(linea)) return false;
+        p.EnAvisal = !(linea.size() >= 5 && linea[4] == '0');
+    }
+    for (auto* lista : {&p.Direccion, &p.Varios}) {
+        std::size_t n = 0;
+        for (;;) {
+            if (!l.Siguiente(linea)) return false;
+            if (linea == "----") break;
+            if (n == lista->size()) lista->emplace_back();
+            (*lista)[n++].assign(SinEtiqueta(linea));
+        }
+        lista->resize(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd, VersionVCard version)
+{
+    ResultadoExportacion r;
+    int entrada = ::open(rutaAgenda.c_str(), O_RDONLY | O_CLOEXEC);
+    if (entrada < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            r.estado = EstadoLectura::NoExiste;
+            return r;
+        }
+        r.estado = EstadoLectura::Fallo;
+        r.error = "No se pudo abrir el archivo " + rutaAgenda + ": " + std::strerror(errno);
+        return r;
+    }
+    ::posix_fadvise(entrada, 0, 0, POSIX_FADV_SEQUENTIAL);
+    LineasDeArchivo l(entrada);
+    Salida o(1 << 20, fd);
+    r.estado = EstadoLectura::SinRegistros;
+    std::string_view linea;
+    if (l.Siguiente(linea)) {
+        const bool actual = linea == "VER:2.1";
+        std::string primera;
+        bool hayPrimera = !actual;
+        if (hayPrimera) primera.assign(linea);
+        if (hayPrimera || (l.Siguiente(linea) && !l.AlFinal())) {
+            r.estado = EstadoLectura::Completa;
+            TPibe p;
+            do {
+                if (!LeerRegistroAgenda(l, p, actual, hayPrimera ? &primera : nullptr)) {
+                    r.estado = EstadoLectura::Incompleta;
+                    break;
+                }
+                hayPrimera = false;
+                EscribirPibe(o, p, version);
+                ++r.contactos;
+            } while (!l.AlFinal());
+        }
+    }
+    ::close(entrada);
+    if (l.Error() != 0) {
+        r.estado = EstadoLectura::Fallo;
+        r.error = "No se pudo leer el archivo " + rutaAgenda + ": " + std::strerror(l.Error());
+        return r;
+    }
+    if (!o.Vaciar()) {
+        r.estado = EstadoLectura::Fallo;
+        r.error = std::string("No se pudo escribir el vCard: ") + std::strerror(o.Error());
+    }
+    return r;
+}
+
+LecturaVCard LeerVCard(std::string_view datos)
+{
+    Importador imp;
+    imp.Leer(datos);
+    return std::move(imp.r);
+}
+
+ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::string_view orden)
+{
+    ResumenImportacion r;
+    r.legible = leidas.hayTarjetas;
+    r.ilegibles = leidas.ilegibles;
+    r.avisos = std::move(leidas.avisos);
+    r.avisosTotales = leidas.avisosTotales;
+    if (!r.legible) return r;
+
+    ConjuntoContactos vistos(lista.size() + leidas.pibes.size());
+    for (const auto& p : lista) vistos.Insertar(p.get());
+
+    struct Nuevo {
+        std::string orden;           // the whole ordering key
+        std::string_view insercion;  // its first two fields
+        std::unique_ptr<TPibe> pibe;
+    };
+    std::vector<Nuevo> nuevos;
+    nuevos.reserve(leidas.pibes.size());
+    std::vector<std::string> insercionesAparte;  // keys with a NUL inside a field
+    for (auto& p : leidas.pibes) {
+        if (!vistos.Insertar(p.get())) {
+            ++r.duplicados;
+            continue;
+        }
+        Nuevo& n = nuevos.emplace_back();
+        n.orden = ClaveOrden(*p, orden);
+        n.pibe = std::move(p);
+    }
+    r.anadidos = nuevos.size();
+    if (nuevos.empty()) return r;
+    // The insertion key is the ordering key up to its second separator,
+    // unless a field itself holds a NUL.
+    insercionesAparte.reserve(nuevos.size());
+    for (Nuevo& n : nuevos) {
+        const std::size_t campos = 2;
+        std::size_t nuls = std::count(n.orden.begin(), n.orden.end(), '\0');
+        if (n.orden.empty() || nuls != campos) {
+            n.insercion = insercionesAparte.emplace_back(ClaveInsercion(*n.pibe, orden));
+            continue;
+        }
+        n.insercion = std::string_view(n.orden).substr(0, n.orden.find('\0', n.orden.find('\0') + 1));
+    }
+
+    std::vector<Nuevo*> orden_;
+    orden_.reserve(nuevos.size());
+    for (Nuevo& n : nuevos) orden_.push_back(&n);
+    std::stable_sort(orden_.begin(), orden_.end(), [](const Nuevo* a, const Nuevo* b) { return a->orden < b->orden; });
+    // Merge: a new contact goes before the first one already there whose
+    // insertion key is not below its own.
+    ListaPibes resultado;
+    resultado.reserve(lista.size() + nuevos.size());
+    std::size_t n = 0;
+    std::string clave;
+    for (auto& e : lista) {
+        if (n < orden_.size()) clave = ClaveInsercion(*e, orden);
+        while (n < orden_.size() && !(std::string_view(clave) < orden_[n]->insercion))
+            resultado.push_back(std::move(orden_[n++]->pibe));
+        resultado.push_back(std::move(e));
+    }
+    while (n < orden_.size()) resultado.push_back(std::move(orden_[n++]->pibe));
+    lista.swap(resultado);
+    return r;
+}
+
+std::string TextoResumen(const ResumenImportacion& r, std::size_t maxAvisos)
+{
+    if (!r.legible)
+        return "El archivo no contiene ninguna tarjeta vCard; la agenda no ha cambiado.";
+    std::string s = "Contactos a\xF1" "adidos: " + std::to_string(r.anadidos) +
+                    "\nRepetidos (ya estaban en la agenda): " + std::to_string(r.duplicados) +
+                    "\nNo se han podido leer: " + std::to_string(r.ilegibles);
+    if (r.avisosTotales > 0) {
+        s += "\n";
+        std::size_t mostrados = std::min({maxAvisos, r.avisos.size()});
+        for (std::size_t i = 0; i < mostrados; ++i) s += "\n- " + r.avisos[i];
+        if (r.avisosTotales > mostrados) s += "\n... y " + std::to_string(r.avisosTotales - mostrados) + " avisos m\xE1s.";
+    }
+    return s;
+}
+
+}  // namespace bindelora

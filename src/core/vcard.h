@@ -1,0 +1,66 @@
+#pragma once
+// Contacts to and from vCard files (4.0 and 3.0 written; 2.1, 3.0 and 4.0
+// read, in the forms phones and web services produce). Files are UTF-8; the
+// book keeps Windows-1252.
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/agenda.h"
+#include "core/pibe.h"
+
+namespace bindelora {
+
+enum class VersionVCard { V40, V30 };
+
+// The whole book, in its order: CR LF lines folded at 75 octets. Both
+// surnames, the exact address and note lines and the Avisal mark travel in
+// X-BINDELORA- properties, so our own import gives back every field.
+std::string ExportarVCard(const ListaPibes& lista, VersionVCard version);
+
+struct ResultadoExportacion {
+    EstadoLectura estado = EstadoLectura::NoExiste;  // of the agenda file
+    std::size_t contactos = 0;
+    std::string error;  // Spanish, for Fallo (reading or writing)
+};
+
+// The same straight from the agenda file to fd, a record at a time, without
+// holding the book: for the command line on large books. Reads the file as
+// LeerAgenda does and stops at the same unreadable record.
+ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd, VersionVCard version);
+
+// What a file gave: the contacts read in file order and the reasons for
+// anything dropped or changed (Windows-1252, one line each).
+struct LecturaVCard {
+    bool hayTarjetas = false;  // some BEGIN:VCARD was found
+    std::vector<std::unique_ptr<TPibe>> pibes;
+    std::size_t ilegibles = 0;  // cards that gave no contact
+    std::vector<std::string> avisos;  // the first ones only
+    std::size_t avisosTotales = 0;
+};
+
+LecturaVCard LeerVCard(std::string_view datos);
+
+struct ResumenImportacion {
+    bool legible = false;  // false: nothing could be read, the book is untouched
+    std::size_t anadidos = 0;
+    std::size_t duplicados = 0;
+    std::size_t ilegibles = 0;
+    std::vector<std::string> avisos;
+    std::size_t avisosTotales = 0;
+};
+
+// Adds the contacts read to the book, which is in the ordering named by
+// orden: each new one goes before the first contact whose insertion key is
+// not below its own. A contact already in the book or earlier in the file
+// (same name, surnames and birthday, compared in their normalised form) is
+// skipped. Returns the summary; the new contacts are the ones not in the
+// book before.
+ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::string_view orden);
+
+// The summary for the user, Windows-1252, at most maxAvisos reasons listed.
+std::string TextoResumen(const ResumenImportacion& r, std::size_t maxAvisos = 15);
+
+}  // namespace bindelora

@@ -1,0 +1,224 @@
+// The command-line modes, run as the user runs them: the built program
+// copied into a folder of its own with its data files, no display.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "core/agenda.h"
+#include "core/avisal.h"
+#include "core/fecha.h"
+#include "core/texto.h"
+#include "core/vcard.h"
+#include "linea_ordenes.h"
+
+extern char** environ;
+
+using namespace bindelora;
+namespace fs = std::filesystem;
+
+namespace {
+
+class LineaOrdenes : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char plantilla[] = "/tmp/bindelora_cli_XXXXXX";
+        ASSERT_NE(::mkdtemp(plantilla), nullptr);
+        carpeta = plantilla;
+        programa = carpeta + "/bindelora";
+        fs::copy_file(BINDELORA_PROGRAMA, programa);
+        fs::create_directories(carpeta + "/cfg/Quenturo");
+    }
+    void TearDown() override { fs::remove_all(carpeta); }
+
+    static void Escribir(const std::string& ruta, const std::string& datos)
+    {
+        std::ofstream f(ruta, std::ios::binary | std::ios::trunc);
+        f << datos;
+    }
+    static std::string Leer(const std::string& ruta)
+    {
+        std::ifstream f(ruta, std::ios::binary);
+        return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    }
+    std::string Dat() const { return carpeta + "/bindelora.dat"; }
+    std::string Avs() const { return carpeta + "/bindelora.avs"; }
+
+    void Ordenar(const char* orden)
+    {
+        Escribir(carpeta + "/cfg/Quenturo/Bindelora.reg",
+                 std::string("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Quenturo\\Bindelora]\r\n\"AlEjecutarOrdenar\"=\"") +
+                     orden + "\"\r\n");
+    }
+
+    // Runs the program with no display at all; returns its exit code and
+    // fills salida with what it wrote on its standard output.
+    int Ejecutar(std::vector<std::string> args, std::string& salida)
+    {
+        const std::string archivoSalida = carpeta + "/salida.txt";
+        args.insert(args.begin(), programa);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        std::vector<std::string> entorno = {"XDG_CONFIG_HOME=" + carpeta + "/cfg", "HOME=" + carpeta, "LANG=C.UTF-8"};
+        std::vector<char*> envp;
+        for (auto& e : entorno) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t acciones;
+        posix_spawn_file_actions_init(&acciones);
+        posix_spawn_file_actions_addopen(&acciones, 1, archivoSalida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&acciones, 2, "/dev/null", O_WRONLY, 0);
+        pid_t pid;
+        int r = posix_spawn(&pid, programa.c_str(), &acciones, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&acciones);
+        if (r != 0) return -1;
+        int estado = 0;
+        ::waitpid(pid, &estado, 0);
+        salida = Leer(archivoSalida);
+        return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+    }
+
+    static std::unique_ptr<TPibe> Pibe(const char* nombre, const char* ape1, double cumple = 0)
+    {
+        auto p = std::make_unique<TPibe>();
+        p->Nombre = Utf8ACp1252(nombre);
+        p->Ape1 = Utf8ACp1252(ape1);
+        p->Cumple = cumple;
+        return p;
+    }
+
+    static double Dia(int a, int m, int d)
+    {
+        double v = 0;
+        CodificarFecha(a, m, d, v);
+        return v;
+    }
+
+    std::string carpeta, programa;
+};
+
+}  // namespace
+
+TEST_F(LineaOrdenes, AyudaYUsoIncorrecto)
+{
+    std::string salida;
+    EXPECT_EQ(Ejecutar({"--help"}, salida), 0);
+    for (const char* o : {"--exportar-vcard", "--importar-vcard", "--exportar-ics", "--hoy", "--vcard3", "/LISTA"})
+        EXPECT_NE(salida.find(o), std::string::npos) << o;
+    EXPECT_EQ(Ejecutar({"--exportar-vcard"}, salida), 2);
+    EXPECT_EQ(Ejecutar({"--hoy", "2026-02-30"}, salida), 2);
+    EXPECT_EQ(Ejecutar({"--importar-vcard", "a", "b"}, salida), 2);
+    // None of these touched the data folder.
+    EXPECT_FALSE(fs::exists(Dat()));
+    EXPECT_FALSE(fs::exists(Avs()));
+}
+
+TEST_F(LineaOrdenes, LosInterruptoresDeLaVentanaNoSonSuyos)
+{
+    for (const char* a : {"/LISTA", "/avisal", "--otra", "-h", "hoy"}) {
+        std::string arg = a;
+        char* argv[] = {const_cast<char*>("bindelora"), arg.data(), nullptr};
+        int argc = 2;
+        EXPECT_EQ(EjecutarLineaOrdenes(argc, argv), -1) << a;
+    }
+    char* argv[] = {const_cast<char*>("bindelora"), nullptr};
+    int argc = 1;
+    EXPECT_EQ(EjecutarLineaOrdenes(argc, argv), -1);
+}
+
+TEST_F(LineaOrdenes, ExportarVCardAArchivoYASalida)
+{
+    ListaPibes libro;
+    libro.push_back(Pibe("José", "Núñez", Dia(1980, 2, 29)));
+    libro.push_back(Pibe("Ana", "Abad"));
+    Escribir(Dat(), SerializarAgenda(libro));
+    std::string salida;
+    ASSERT_EQ(Ejecutar({"--exportar-vcard", carpeta + "/a.vcf"}, salida), 0);
+    EXPECT_EQ(Leer(carpeta + "/a.vcf"), ExportarVCard(libro, VersionVCard::V40));
+    EXPECT_EQ(salida, "Contactos exportados: 2\n");
+    ASSERT_EQ(Ejecutar({"--exportar-vcard", "-", "--vcard3"}, salida), 0);
+    EXPECT_EQ(salida, ExportarVCard(libro, VersionVCard::V30));
+    // Reading is all it did.
+    EXPECT_EQ(Leer(Dat()), SerializarAgenda(libro));
+    EXPECT_FALSE(fs::exists(Avs()));
+}
+
+TEST_F(LineaOrdenes, ImportarVCardEnElOrdenDeInicioYSinTocarLoIlegible)
+{
+    Ordenar("Nombre");
+    ListaPibes libro;
+    libro.push_back(Pibe("Carla", "Zapata"));
+    libro.push_back(Pibe("Berta", "Abad"));  // the file's own order, not yet by name
+    Escribir(Dat(), SerializarAgenda(libro));
+    ListaPibes fuera;
+    fuera.push_back(Pibe("Alba", "Ruiz", Dia(1, 5, 3)));
+    fuera.push_back(Pibe("Berta", "ABAD"));  // already there
+    Escribir(carpeta + "/n.vcf", ExportarVCard(fuera, VersionVCard::V30));
+
+    std::string salida;
+    ASSERT_EQ(Ejecutar({"--importar-vcard", carpeta + "/n.vcf"}, salida), 0);
+    EXPECT_NE(salida.find("Contactos a\xC3\xB1" "adidos: 1\nRepetidos (ya estaban en la agenda): 1"), std::string::npos);
+    ListaPibes leido;
+    ASSERT_TRUE(LeerAgenda(Dat(), leido).Exito());
+    ASSERT_EQ(leido.size(), 3u);
+    EXPECT_EQ(leido[0]->Nombre, "Alba");
+    EXPECT_EQ(leido[1]->Nombre, "Berta");
+    EXPECT_EQ(leido[2]->Nombre, "Carla");
+    EXPECT_EQ(leido[0]->Cumple, Dia(1, 5, 3));
+
+    // A file with no card at all: an error, the agenda file as it was.
+    const std::string antes = Leer(Dat());
+    Escribir(carpeta + "/basura.vcf", "esto no es un vCard\n");
+    EXPECT_EQ(Ejecutar({"--importar-vcard", carpeta + "/basura.vcf"}, salida), 1);
+    EXPECT_EQ(Ejecutar({"--importar-vcard", carpeta + "/no-existe.vcf"}, salida), 1);
+    EXPECT_EQ(Leer(Dat()), antes);
+
+    // A damaged agenda is never rewritten from here.
+    Escribir(Dat(), "VER:2.1\r\n----\r\nNOM:Ana\r\nAP1:\r\n");
+    EXPECT_EQ(Ejecutar({"--importar-vcard", carpeta + "/n.vcf"}, salida), 1);
+    EXPECT_EQ(Leer(Dat()), "VER:2.1\r\n----\r\nNOM:Ana\r\nAP1:\r\n");
+}
+
+TEST_F(LineaOrdenes, HoyEnUnaFechaDadaConLosCumpleanosDeLaAgenda)
+{
+    ListaPibes libro;
+    libro.push_back(Pibe("Zoe", "Ruiz", Dia(1990, 3, 15)));  // not yet entered as an event
+    Escribir(Dat(), SerializarAgenda(libro));
+    Escribir(Avs(), "15039999Santo de Raimundo\r\n15002030Pagar el alquiler\r\n16039999Ma\xF1" "ana\r\n"
+                    "15032020Pasado\r\n");
+    const std::string avs = Leer(Avs());
+    std::string salida;
+    ASSERT_EQ(Ejecutar({"--hoy", "2027-03-15"}, salida), 0);
+    // In the order of the today's-events window.
+    EXPECT_EQ(salida, "Cumplea\xC3\xB1os de Zoe Ruiz\nPagar el alquiler\nSanto de Raimundo\n");
+    ASSERT_EQ(Ejecutar({"--hoy", "2027-03-17"}, salida), 0);
+    EXPECT_EQ(salida, "");
+    // Nothing written: the past entry and the birthday stay as they were.
+    EXPECT_EQ(Leer(Avs()), avs);
+    EXPECT_EQ(Leer(Dat()), SerializarAgenda(libro));
+
+    Escribir(Avs(), "\r\n");
+    EXPECT_EQ(Ejecutar({"--hoy"}, salida), 1);
+}
+
+TEST_F(LineaOrdenes, ExportarIcsSinDatosYConDatos)
+{
+    std::string salida;
+    ASSERT_EQ(Ejecutar({"--exportar-ics", carpeta + "/vacio.ics"}, salida), 0);
+    EXPECT_NE(Leer(carpeta + "/vacio.ics").find("BEGIN:VCALENDAR"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Avs()));  // not created from here
+
+    Escribir(Avs(), "05069999Cumplea\xF1os de Ana Abad\r\n");
+    ASSERT_EQ(Ejecutar({"--exportar-ics", "-"}, salida), 0);
+    EXPECT_NE(salida.find("SUMMARY:Cumplea\xC3\xB1os de Ana Abad\r\n"), std::string::npos);
+    EXPECT_NE(salida.find("RRULE:FREQ=YEARLY\r\n"), std::string::npos);
+}
