@@ -50,14 +50,14 @@ double MejorTiempo(Leer& leer, std::string_view texto)
 
 // A reader must take time in proportion to its input. The input is repeated
 // to about kTamano bytes and then to twice that: a reader with a quadratic
-// part takes about four times as long on the second. Only one input in 256
+// part takes about four times as long on the second. Only one input in 512
 // is timed (chosen by its bytes, so a rerun times the same ones), and a
 // failure is measured again before it counts.
 template <class Leer>
 void ComprobarLineal(std::string_view entrada, Leer leer)
 {
-    constexpr std::size_t kTamano = 32 * 1024;
-    if (entrada.size() < 4 || std::hash<std::string_view>{}(entrada) % 256 != 0) return;
+    constexpr std::size_t kTamano = 16 * 1024;
+    if (entrada.size() < 4 || std::hash<std::string_view>{}(entrada) % 512 != 0) return;
     std::string uno;
     uno.reserve(kTamano + entrada.size());
     while (uno.size() < kTamano) uno += entrada;

@@ -9,6 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${BUILD:-build-fuzz}
 RUNS=${1:-100000}
+# Real data files of these kinds are small; short inputs keep the runs fast.
+MAX_LEN=${MAX_LEN:-1024}
 shift || true
 objetivos=("$@")
 if [ ${#objetivos[@]} -eq 0 ]; then
@@ -20,7 +22,7 @@ for t in "${objetivos[@]}"; do
   mkdir -p "$corpus"
   inicio=$(date +%s)
   echo "== fuzz_$t: $RUNS ejecuciones"
-  "$BUILD/bin/fuzz_$t" -runs="$RUNS" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
+  "$BUILD/bin/fuzz_$t" -runs="$RUNS" -max_len="$MAX_LEN" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$BUILD/hallazgos/$t-" \
     "$corpus" "fuzz/semillas/$t" > "$BUILD/fuzz_$t.log" 2>&1 || {
     tail -40 "$BUILD/fuzz_$t.log"

@@ -12,7 +12,7 @@
 
 using namespace bindelora;
 
-std::string TfrmBindelora::RutaAgenda() const
+std::string TfrmBindelora::RutaAgenda()
 {
     return NombreArchivoDatos(RutaEjecutable::instancia().Ruta(), "dat");
 }
