@@ -4,6 +4,7 @@
 # its seeds in fuzz/semillas/<name>/ plus what earlier runs found (kept in
 # BUILD/corpus/<name>/, outside the repository). A crash, a failed property,
 # a leak or a timeout stops with the input saved in BUILD/hallazgos/.
+# TIEMPO=seconds also stops each target after that long.
 # Usage: fuzz/correr.sh [RUNS] [target...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,8 +22,8 @@ for t in "${objetivos[@]}"; do
   corpus="$BUILD/corpus/$t"
   mkdir -p "$corpus"
   inicio=$(date +%s)
-  echo "== fuzz_$t: $RUNS ejecuciones"
-  "$BUILD/bin/fuzz_$t" -runs="$RUNS" -max_len="$MAX_LEN" -timeout=10 -rss_limit_mb=2048 \
+  echo "== fuzz_$t: $RUNS ejecuciones${TIEMPO:+ o $TIEMPO s}"
+  "$BUILD/bin/fuzz_$t" -runs="$RUNS" ${TIEMPO:+-max_total_time="$TIEMPO"} -max_len="$MAX_LEN" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$BUILD/hallazgos/$t-" \
     "$corpus" "fuzz/semillas/$t" > "$BUILD/fuzz_$t.log" 2>&1 || {
     tail -40 "$BUILD/fuzz_$t.log"
