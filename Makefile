@@ -13,7 +13,18 @@ SHOT_PACKAGES := xvfb xdotool imagemagick
 # `make install PREFIX=...`; DESTDIR is honoured too.
 PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build run test bench install screenshots clean
+# Robustness runs, each in a build folder of its own (see fuzz/CMakeLists.txt).
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_RUNS  ?= 1000000
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+SIGKILL_TRIALS ?= 300
+SANITIZER_ENV := QT_QPA_PLATFORM=offscreen \
+  ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+.PHONY: all deps configure build run test bench install screenshots clean deps-fuzz test-asan fuzz test-sigkill
 
 all: build
 
@@ -53,5 +64,29 @@ screenshots: build
 	@$(MAKE) --no-print-directory deps PACKAGES="$(SHOT_PACKAGES)"
 	tools/screenshots.sh $(BUILD)/bin/bindelora docs
 
+# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer;
+# any report fails it.
+$(ASAN_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 -DBINDELORA_SANITIZAR=ON
+
+test-asan: deps $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -E instalacion
+
+deps-fuzz:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(FUZZ_PACKAGES)"
+
+$(FUZZ_BUILD)/CMakeCache.txt: | deps deps-fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBINDELORA_FUZZ=ON
+
+# Every fuzz target for FUZZ_RUNS executions, one after the other.
+fuzz: deps deps-fuzz $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_todos
+	BUILD=$(FUZZ_BUILD) fuzz/correr.sh $(FUZZ_RUNS)
+
+# The long run of the killed saves (CI runs a few dozen within make test).
+test-sigkill: build
+	BINDELORA_ENSAYOS_SIGKILL=$(SIGKILL_TRIALS) $(BUILD)/bin/test_core --gtest_filter='GuardadoInterrumpido.*'
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -20,6 +20,7 @@ namespace bindelora {
 namespace {
 
 constexpr std::string_view kCabecera = "VER:2.1";
+constexpr std::size_t kBloque = 1 << 20;
 constexpr std::string_view kSeparador = "----";
 constexpr std::string_view kFinLinea = "\r\n";
 
@@ -33,10 +34,10 @@ public:
     {
     }
 
-    // tamano: what the file is expected to hold; a small file gets a block
-    // no bigger than itself.
-    LectorLineas(int fd, std::size_t tamano)
-        : fd_(fd), capacidad_(std::clamp<std::size_t>(tamano + 1, 4096, kBloque)),
+    // bloque: the bytes asked for at each read; a line longer than that
+    // grows the buffer.
+    LectorLineas(int fd, std::size_t bloque)
+        : fd_(fd), capacidad_(std::max<std::size_t>(bloque, 1)),
           buf_(std::make_unique_for_overwrite<char[]>(capacidad_))
     {
         p_ = fin_ = buf_.get();
@@ -89,8 +90,6 @@ public:
     int Error() const { return error_; }
 
 private:
-    static constexpr std::size_t kBloque = 1 << 20;
-
     // Keeps the unread bytes, moved to the front, and reads after them. The
     // buffer only grows when a single line fills it.
     void Rellenar()
@@ -266,10 +265,17 @@ ResultadoLectura LeerAgenda(const std::string& ruta, ListaPibes& lista)
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     // A loaded book takes a little under three times its file in memory.
     ReservaMemoria reserva(tamano / 4 * 11);
-    LectorLineas lector(fd, tamano);
+    // A small file gets a block no bigger than itself.
+    LectorLineas lector(fd, std::clamp<std::size_t>(tamano + 1, 4096, kBloque));
     r = Leer(lector, lista, ruta);
     ::close(fd);
     return r;
+}
+
+ResultadoLectura LeerAgendaDeDescriptor(int fd, std::size_t bloque, ListaPibes& lista)
+{
+    LectorLineas lector(fd, bloque);
+    return Leer(lector, lista, std::string());
 }
 
 ResultadoLectura LeerAgendaDeTexto(std::string_view datos, ListaPibes& lista)

@@ -28,6 +28,10 @@ struct ResultadoLectura {
 // does not exist or cannot be opened.
 ResultadoLectura LeerAgenda(const std::string& ruta, ListaPibes& lista);
 
+// The same from a file already open, asking for bloque bytes at each read
+// (a line longer than a block grows it): lets tests reach the block edges.
+ResultadoLectura LeerAgendaDeDescriptor(int fd, std::size_t bloque, ListaPibes& lista);
+
 // The same from bytes already in memory.
 ResultadoLectura LeerAgendaDeTexto(std::string_view datos, ListaPibes& lista);
 

@@ -4,8 +4,10 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <string_view>
 #include <system_error>
 
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,13 +37,36 @@ bool EscribirTodo(int fd, const char* p, std::size_t n)
     return true;
 }
 
+constexpr std::string_view kMarcaTemporal = ".tmp-";
+
+bool SoloDigitos(std::string_view s)
+{
+    if (s.empty() || s.size() > 10) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// The process id in a temporary file's name "<file>.tmp-<pid>-<n>", or -1
+// when the name is not one of ours.
+long PidDeTemporal(std::string_view nombre)
+{
+    std::size_t marca = nombre.rfind(kMarcaTemporal);
+    if (marca == std::string_view::npos) return -1;
+    std::string_view resto = nombre.substr(marca + kMarcaTemporal.size());
+    std::size_t guion = resto.find('-');
+    if (guion == std::string_view::npos) return -1;
+    if (!SoloDigitos(resto.substr(0, guion)) || !SoloDigitos(resto.substr(guion + 1))) return -1;
+    return std::stol(std::string(resto.substr(0, guion)));
+}
+
 // Creates a new file next to ruta under a name nobody else uses. O_EXCL with
 // mode 0666 lets the umask decide the permissions, as for any new file.
 int CrearTemporal(const std::string& ruta, std::string& temporal)
 {
     static thread_local std::mt19937 azar{std::random_device{}()};
     for (int intento = 0; intento < 100; ++intento) {
-        temporal = ruta + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(azar() % 1000000);
+        temporal = ruta + std::string(kMarcaTemporal) + std::to_string(::getpid()) + "-" + std::to_string(azar() % 1000000);
         int fd = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
@@ -150,6 +175,34 @@ bool ExisteArchivo(const std::string& ruta)
 bool EscribirArchivoSeguro(const std::string& ruta, const std::string& datos, std::string& error)
 {
     return EscribirConModo(ruta, datos, -1, error);
+}
+
+int LimpiarTemporales(const std::string& ruta)
+{
+    const fs::path camino(ruta);
+    // "x.dat" -> "x.": the prefix shared by all the data files of the run.
+    std::string prefijo = camino.filename().string();
+    std::size_t punto = prefijo.rfind('.');
+    prefijo = (punto == std::string::npos || punto == 0 ? prefijo + "." : prefijo.substr(0, punto + 1));
+    fs::path carpeta = camino.parent_path();
+    if (carpeta.empty()) carpeta = ".";
+
+    int quitados = 0;
+    std::error_code ec;
+    fs::directory_iterator it(carpeta, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string nombre = it->path().filename().string();
+        if (nombre.compare(0, prefijo.size(), prefijo) != 0) continue;
+        const long pid = PidDeTemporal(nombre);
+        if (pid <= 0) continue;
+        // A live process may still be writing it (a save of this very run,
+        // or a pid reused since: then the file waits for a later start).
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        std::error_code ecTipo;
+        if (!it->is_regular_file(ecTipo)) continue;
+        if (::unlink(it->path().c_str()) == 0) ++quitados;
+    }
+    return quitados;
 }
 
 bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& error)

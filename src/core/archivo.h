@@ -16,6 +16,12 @@ bool ExisteArchivo(const std::string& ruta);
 // On failure returns false with a Spanish reason in error.
 bool EscribirArchivoSeguro(const std::string& ruta, const std::string& datos, std::string& error);
 
+// Removes what a save cut short left behind: the temporary files of
+// EscribirArchivoSeguro for the data files named like ruta ("x.dat" covers
+// x.dat, x.avs and their backups), whose writing process is gone. Call it
+// only while holding the data folder's lock. Returns the files removed.
+int LimpiarTemporales(const std::string& ruta);
+
 // Copies ruta to the first free name among ruta + ".bak", ruta + ".bak.1",
 // ... (an earlier backup is never replaced). Returns the name used.
 bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& error);

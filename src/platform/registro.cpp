@@ -535,8 +535,28 @@ std::string RegistroArchivo::RutaPorDefecto()
     return SinBarraFinal(base) + "/Quenturo/Bindelora.reg";
 }
 
+void RegistroArchivo::CargarTexto(const std::string& datos)
+{
+    lineas_ = DividirLineas(datos);
+    cargado_ = true;
+}
+
+std::string RegistroArchivo::Texto() const
+{
+    std::string datos;
+    for (const std::string& linea : lineas_) {
+        datos += linea;
+        datos += "\r\n";
+    }
+    return datos;
+}
+
 bool RegistroArchivo::Cargar()
 {
+    if (ruta_.empty()) {
+        cargado_ = true;
+        return true;
+    }
     lineas_.clear();
     cargado_ = false;
     std::string datos, motivo;
@@ -558,13 +578,10 @@ bool RegistroArchivo::Guardar()
 {
     if (lineas_.empty() || !EsCabecera(lineas_.front()))
         lineas_.insert(lineas_.begin(), {std::string(kCabecera), std::string()});
-    std::string datos;
-    for (const std::string& linea : lineas_) {
-        datos += linea;
-        datos += "\r\n";
-    }
+    if (ruta_.empty())
+        return true;
     std::string motivo;
-    if (!EscribirAtomico(ruta_, datos, motivo)) {
+    if (!EscribirAtomico(ruta_, Texto(), motivo)) {
         error_ = ErrorEscritura(ruta_, motivo);
         return false;
     }

@@ -65,6 +65,11 @@ public:
     static std::string RutaPorDefecto();
     const std::string& Ruta() const { return ruta_; }
 
+    // With an empty path the text lives in memory only: CargarTexto puts it
+    // in place of a file, Texto() gives what a save would write.
+    void CargarTexto(const std::string& datos);
+    std::string Texto() const;
+
     bool AbrirClave(bool crear) override;
     LecturaRegistro LeerCadena(const std::string& nombre, std::string& valor) override;
     LecturaRegistro LeerEntero(const std::string& nombre, std::uint32_t& valor) override;

@@ -1,6 +1,7 @@
 #include "platform/senales.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QWidget>
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
@@ -29,6 +30,11 @@ void TerminarConSenales()
         char c;
         [[maybe_unused]] ssize_t n = ::read(tuberia[1], &c, 1);
         QCoreApplication::quit();
+        // quit() does nothing before the main loop runs, while a message box
+        // of the start waits (a fatal read error, a folder in use): closing
+        // the box ends that start as its button would.
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+            if (QWidget* caja = QApplication::activeModalWidget()) caja->close();
     });
     struct sigaction sa {};
     sa.sa_handler = AlRecibir;

@@ -78,7 +78,7 @@ public:
     void RecuperarAgenda();
     void OrdenarAgenda();
     void RellenarGrupos();
-    std::string RutaAgenda() const;
+    static std::string RutaAgenda();  // static: the data folder is locked before the window exists
 
     // --- Frame and views ---
     void DisponerPiel();

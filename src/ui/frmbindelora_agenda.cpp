@@ -21,7 +21,7 @@
 
 using namespace bindelora;
 
-std::string TfrmBindelora::RutaAgenda() const
+std::string TfrmBindelora::RutaAgenda()
 {
     return RutaArchivoDatos(RutaEjecutable::instancia().Ruta(), "dat");
 }

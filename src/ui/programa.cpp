@@ -1,7 +1,11 @@
 #include "programa.h"
 
 #include <QFont>
+#include <cstdio>
 
+#include "core/archivo.h"
+#include "platform/bloqueo.h"
+#include "platform/mensajes.h"
 #include "frmabout.h"
 #include "frmbindelora.h"
 #include "frmconfig.h"
@@ -24,6 +28,20 @@ Programa::Programa(const QStringList& argumentos)
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
                                 QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
+
+    // Before anything reads or writes: a second copy on the same files
+    // must leave them alone.
+    const std::string agenda = TfrmBindelora::RutaAgenda();
+    bloqueo_ = std::make_unique<BloqueoDatos>(agenda);
+    if (bloqueo_->estado() == BloqueoDatos::Estado::Ocupado) {
+        rechazado_ = true;
+        const QString texto = TextoYaAbierta(bloqueo_->Carpeta());
+        std::fprintf(stderr, "%s\n", QString(texto).replace(QLatin1Char('\r'), QLatin1Char('\n')).toLocal8Bit().constData());
+        Mensajes::mostrar(nullptr, texto, TituloYaAbierta(), IconoMensaje::Aviso);
+        return;
+    }
+    if (bloqueo_->estado() == BloqueoDatos::Estado::Tomado) LimpiarTemporales(agenda);
+
     principal_ = std::make_unique<TfrmBindelora>(argumentos);
     frmBindelora = principal_.get();
     if (principal_->Terminado()) return;
@@ -42,6 +60,7 @@ Programa::~Programa()
     about_.reset();
     sucesosHoy_.reset();
     principal_.reset();
+    bloqueo_.reset();
     frmConfig = nullptr;
     frmAbout = nullptr;
     frmSucesosHoy = nullptr;
@@ -50,12 +69,12 @@ Programa::~Programa()
 
 bool Programa::Terminado() const
 {
-    return principal_->Terminado();
+    return rechazado_ || principal_->Terminado();
 }
 
 void Programa::Mostrar()
 {
-    principal_->show();
+    if (principal_) principal_->show();
 }
 
 void Programa::Apagar()

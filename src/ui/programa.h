@@ -10,10 +10,14 @@ class TfrmConfig;
 
 namespace bindelora {
 
+class BloqueoDatos;
+
 class Programa {
 public:
-    // Creates the main window (which runs its start-up) and, unless a fatal
-    // read error ended the start, the other three windows.
+    // Takes the data folder's lock; then creates the main window (which
+    // runs its start-up) and, unless a fatal read error ended the start, the
+    // other three windows. When another copy holds the folder, tells the
+    // user and creates nothing: Terminado() is then true.
     explicit Programa(const QStringList& argumentos);
     ~Programa();
 
@@ -23,6 +27,9 @@ public:
     void Apagar();
 
 private:
+    // Declared first: released only after the windows wrote their files.
+    std::unique_ptr<BloqueoDatos> bloqueo_;
+    bool rechazado_ = false;  // another copy of the program has these files
     std::unique_ptr<TfrmBindelora> principal_;
     std::unique_ptr<TfrmSucesosHoy> sucesosHoy_;
     std::unique_ptr<TfrmAbout> about_;

@@ -229,3 +229,32 @@ TEST(Registro, InstanciaSustituible)
     Registro::setInstancia(nullptr);
     EXPECT_EQ(&Registro::instancia(), archivo);
 }
+
+// Without a path the text stays in memory: parsed and written exactly as the
+// file would be, and no file is made anywhere.
+TEST(RegistroEnTexto, SinRutaLeeYEscribeElTextoSinTocarArchivos)
+{
+    QTemporaryDir dir;
+    const QString antes = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    RegistroArchivo r{std::string()};
+    r.CargarTexto("REGEDIT4\r\n\r\n" + kLineaClave + "\r\n\"AlEjecutarMostrar\"=\"datos\"\r\n\r\n");
+    ASSERT_TRUE(r.AbrirClave(false));
+    std::string v;
+    EXPECT_EQ(r.LeerCadena("alejecutarmostrar", v), LecturaRegistro::Ok);
+    EXPECT_EQ(v, "datos");
+    EXPECT_TRUE(r.EscribirCadena("AlEjecutarMostrar", "LISTA"));
+    EXPECT_TRUE(r.EscribirEntero("ReproducirWAVSucesosParaHoy", 1));
+    // A second open keeps what was written: there is no file to read again.
+    ASSERT_TRUE(r.AbrirClave(false));
+    EXPECT_EQ(r.Texto(), "REGEDIT4\r\n\r\n" + kLineaClave +
+                             "\r\n\"AlEjecutarMostrar\"=\"LISTA\"\r\n\"ReproducirWAVSucesosParaHoy\"=dword:00000001\r\n\r\n");
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    QDir::setCurrent(antes);
+
+    // An empty text gets the header and the key when the key is created.
+    RegistroArchivo vacio{std::string()};
+    EXPECT_FALSE(vacio.AbrirClave(false));
+    ASSERT_TRUE(vacio.AbrirClave(true));
+    EXPECT_EQ(vacio.Texto(), "REGEDIT4\r\n\r\n" + kLineaClave + "\r\n\r\n");
+}
