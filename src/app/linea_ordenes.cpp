@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,8 @@
 #include "core/orden.h"
 #include "core/texto.h"
 #include "core/vcard.h"
+#include "platform/bloqueo.h"
+#include "platform/carpeta_datos.h"
 #include "platform/comparador.h"
 #include "platform/registro.h"
 #include "platform/reloj.h"
@@ -142,7 +145,7 @@ struct Datos {
 Datos RutasDatos()
 {
     const std::string programa = RutaEjecutable::instancia().Ruta();
-    return {NombreArchivoDatos(programa, "dat"), NombreArchivoDatos(programa, "avs")};
+    return {RutaArchivoDatos(programa, "dat"), RutaArchivoDatos(programa, "avs")};
 }
 
 // The start ordering of the settings, read as the window reads it; the
@@ -350,9 +353,18 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     RutaEjecutableFija ruta(largo > 0 ? std::string(propia, static_cast<std::size_t>(largo)) : std::string(argv[0]));
     RutaEjecutable::setInstancia(&ruta);
 
-    // Single-instance lock: the modes that read or write the data files
-    // take the lock of the running program here, once it exists, and end
-    // with a message when the window holds it.
+    // An import writes the agenda file: with the window open on the same
+    // files, the window's exit save would wipe it out. The other modes only
+    // read what is on disk and need no lock.
+    std::unique_ptr<BloqueoDatos> bloqueo;
+    if (modo == "--importar-vcard") {
+        bloqueo = std::make_unique<BloqueoDatos>(RutaArchivoDatos(RutaEjecutable::instancia().Ruta(), "dat"));
+        if (bloqueo->estado() == BloqueoDatos::Estado::Ocupado) {
+            std::fprintf(stderr, "%s\n", TextoYaAbierta(bloqueo->Carpeta()).toLocal8Bit().constData());
+            RutaEjecutable::setInstancia(nullptr);
+            return 1;
+        }
+    }
 
     std::fflush(stdout);
     int codigo;

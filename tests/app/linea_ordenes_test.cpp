@@ -19,6 +19,7 @@
 #include "core/texto.h"
 #include "core/vcard.h"
 #include "linea_ordenes.h"
+#include "platform/bloqueo.h"
 
 extern char** environ;
 
@@ -221,4 +222,29 @@ TEST_F(LineaOrdenes, ExportarIcsSinDatosYConDatos)
     ASSERT_EQ(Ejecutar({"--exportar-ics", "-"}, salida), 0);
     EXPECT_NE(salida.find("SUMMARY:Cumplea\xC3\xB1os de Ana Abad\r\n"), std::string::npos);
     EXPECT_NE(salida.find("RRULE:FREQ=YEARLY\r\n"), std::string::npos);
+}
+
+TEST_F(LineaOrdenes, ImportarNoEscribeConLaVentanaAbiertaEnLaMismaCarpeta)
+{
+    ListaPibes libro;
+    libro.push_back(Pibe("Berta", "Abad"));
+    Escribir(Dat(), SerializarAgenda(libro));
+    ListaPibes fuera;
+    fuera.push_back(Pibe("Alba", "Ruiz"));
+    Escribir(carpeta + "/n.vcf", ExportarVCard(fuera, VersionVCard::V40));
+    const std::string antes = Leer(Dat());
+
+    std::string salida;
+    {
+        // The running window holds the folder: its exit save would undo the import.
+        BloqueoDatos ventana(Dat());
+        ASSERT_EQ(ventana.estado(), BloqueoDatos::Estado::Tomado);
+        EXPECT_EQ(Ejecutar({"--importar-vcard", carpeta + "/n.vcf"}, salida), 1);
+        EXPECT_EQ(Leer(Dat()), antes);
+        // Reading needs no lock.
+        EXPECT_EQ(Ejecutar({"--exportar-vcard", "-"}, salida), 0);
+        EXPECT_NE(salida.find("Berta"), std::string::npos);
+    }
+    EXPECT_EQ(Ejecutar({"--importar-vcard", carpeta + "/n.vcf"}, salida), 0);
+    EXPECT_NE(Leer(Dat()), antes);
 }
