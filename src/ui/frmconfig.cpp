@@ -98,6 +98,13 @@ void TfrmConfig::showEvent(QShowEvent* e)
 
 void TfrmConfig::MostrarConfig(const TConfig& c)
 {
+    // The recovery buttons name the file they read back: where the data
+    // lives depends on whether the program's folder can be written.
+    btnRecuperarAgenda->setToolTip(QStringLiteral("Archivo de la Agenda: ") +
+                                   QString::fromStdString(TfrmBindelora::RutaAgenda()));
+    if (frmBindelora)
+        btnRecuperarAvisal->setToolTip(QStringLiteral("Archivo del Avisal: ") +
+                                       QString::fromStdString(frmBindelora->RutaAvisal()));
     const std::string& mostrar = c.AlEjecutarMostrar;
     if (mostrar == "DATOS") rbMostrarDatos->setChecked(true);
     else if (mostrar == "CUMPLES") rbMostrarCumples->setChecked(true);

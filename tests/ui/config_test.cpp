@@ -91,6 +91,10 @@ TEST_F(Configuracion, AlAbrirLosControlesSiguenALaConfiguracion)
     EXPECT_TRUE(d->chkReproducirWav->isChecked());
     EXPECT_TRUE(d->btnCargarWAV->isEnabled());
     EXPECT_FALSE(d->btnPlay->isEnabled());
+    // The recovery buttons name the files in use.
+    EXPECT_TRUE(d->btnRecuperarAgenda->toolTip().endsWith(QString::fromStdString(f->RutaAgenda())));
+    EXPECT_TRUE(d->btnRecuperarAvisal->toolTip().endsWith(QString::fromStdString(f->RutaAvisal())));
+    EXPECT_TRUE(d->btnRecuperarAgenda->toolTip().contains(QStringLiteral("bindelora.dat")));
 
     d->hide();
     f->Config = {"AVISAL", "Grupo", "SOLO_UNA", false, "/x/a.wav"};
