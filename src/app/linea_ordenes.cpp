@@ -76,18 +76,7 @@ int ErrorUso(const char* que)
 
 bool EscribirTodo(int fd, const std::string& datos)
 {
-    const char* p = datos.data();
-    std::size_t n = datos.size();
-    while (n > 0) {
-        ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<std::size_t>(w);
-    }
-    return true;
+    return bindelora::EscribirTodo(fd, datos.data(), datos.size());
 }
 
 // An export goes to a temporary file renamed over the target, like the

@@ -23,19 +23,6 @@ std::string ErrorGuardar(const std::string& ruta, int err)
     return "No se pudo guardar el archivo " + ruta + ": " + std::strerror(err);
 }
 
-bool EscribirTodo(int fd, const char* p, std::size_t n)
-{
-    while (n > 0) {
-        ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<std::size_t>(w);
-    }
-    return true;
-}
 
 constexpr std::string_view kMarcaTemporal = ".tmp-";
 
@@ -233,6 +220,20 @@ bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& er
     }
     error = "No se pudo guardar la copia de " + ruta + ": demasiadas copias";
     return false;
+}
+
+bool EscribirTodo(int fd, const char* p, std::size_t n)
+{
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
 }
 
 }  // namespace bindelora

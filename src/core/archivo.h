@@ -26,4 +26,8 @@ int LimpiarTemporales(const std::string& ruta);
 // ... (an earlier backup is never replaced). Returns the name used.
 bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& error);
 
+// Writes all of p to fd, going on after interrupted and short writes;
+// false with errno set on failure.
+bool EscribirTodo(int fd, const char* p, std::size_t n);
+
 }  // namespace bindelora
