@@ -29,6 +29,11 @@ TfrmBindelora::TfrmBindelora(const QStringList& argumentos, QWidget* parent)
 TfrmBindelora::~TfrmBindelora()
 {
     FormDestroy();
+    // Hiding moves the focus away, and a field losing it raises signals
+    // (the group combo's "activated", for one): let them reach a whole
+    // window now, and none reach it once it is half destroyed.
+    hide();
+    for (QObject* o : findChildren<QObject*>()) o->disconnect(this);
 }
 
 void TfrmBindelora::FormCreate()
