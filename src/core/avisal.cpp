@@ -201,12 +201,34 @@ std::string TextoCumple(const TPibe& p)
     return s;
 }
 
+namespace {
+
+using ClavesCumple = std::unordered_set<ClaveCumple, HashClaveCumple>;
+
+// Appends the yearly entry of p's birthday unless an equal one is there.
+// The keys view the entries' own texts; entries are held by pointer, so
+// growing avisales does not move them.
+void EntrarCumpleSiFalta(const TPibe& p, const Fecha& f, ClavesCumple& existentes, ListaAvisales& avisales,
+                         std::vector<TAvisal*>& nuevos)
+{
+    std::string texto = TextoCumple(p);
+    if (existentes.contains({f.dia, f.mes, texto})) return;
+    auto a = std::make_unique<TAvisal>();
+    a->Dia = f.dia;
+    a->Mes = f.mes;
+    a->Ano = 9999;
+    a->Texto = std::move(texto);
+    existentes.insert({a->Dia, a->Mes, a->Texto});
+    nuevos.push_back(a.get());
+    avisales.push_back(std::move(a));
+}
+
+}  // namespace
+
 std::vector<TAvisal*> SincronizarCumples(ListaPibes& pibes, ListaAvisales& avisales)
 {
     std::vector<TAvisal*> nuevos;
-    // The keys view the entries' own texts; entries are held by pointer, so
-    // growing avisales does not move them.
-    std::unordered_set<ClaveCumple, HashClaveCumple> existentes;
+    ClavesCumple existentes;
     existentes.reserve(avisales.size() + pibes.size());
     for (const auto& a : avisales) existentes.insert({a->Dia, a->Mes, a->Texto});
 
@@ -214,17 +236,7 @@ std::vector<TAvisal*> SincronizarCumples(ListaPibes& pibes, ListaAvisales& avisa
         if (p->Cumple == 0 || p->EnAvisal) continue;
         Fecha f;
         if (!DecodificarFecha(p->Cumple, f)) continue;
-        std::string texto = TextoCumple(*p);
-        if (!existentes.contains({f.dia, f.mes, texto})) {
-            auto a = std::make_unique<TAvisal>();
-            a->Dia = f.dia;
-            a->Mes = f.mes;
-            a->Ano = 9999;
-            a->Texto = std::move(texto);
-            existentes.insert({a->Dia, a->Mes, a->Texto});
-            nuevos.push_back(a.get());
-            avisales.push_back(std::move(a));
-        }
+        EntrarCumpleSiFalta(*p, f, existentes, avisales, nuevos);
         p->EnAvisal = true;
         p->CumpleEntradoEnSesion = true;
     }
@@ -234,23 +246,13 @@ std::vector<TAvisal*> SincronizarCumples(ListaPibes& pibes, ListaAvisales& avisa
 std::vector<TAvisal*> ReponerCumplesDeSesion(const ListaPibes& pibes, ListaAvisales& avisales)
 {
     std::vector<TAvisal*> nuevos;
-    std::unordered_set<ClaveCumple, HashClaveCumple> existentes;
+    ClavesCumple existentes;
     existentes.reserve(avisales.size());
     for (const auto& a : avisales) existentes.insert({a->Dia, a->Mes, a->Texto});
     for (const auto& p : pibes) {
         if (!p->CumpleEntradoEnSesion || p->Cumple == 0) continue;
         Fecha f;
-        if (!DecodificarFecha(p->Cumple, f)) continue;
-        std::string texto = TextoCumple(*p);
-        if (existentes.contains({f.dia, f.mes, texto})) continue;
-        auto a = std::make_unique<TAvisal>();
-        a->Dia = f.dia;
-        a->Mes = f.mes;
-        a->Ano = 9999;
-        a->Texto = std::move(texto);
-        existentes.insert({a->Dia, a->Mes, a->Texto});
-        nuevos.push_back(a.get());
-        avisales.push_back(std::move(a));
+        if (DecodificarFecha(p->Cumple, f)) EntrarCumpleSiFalta(*p, f, existentes, avisales, nuevos);
     }
     return nuevos;
 }
