@@ -70,8 +70,21 @@ ReservaMemoria::ReservaMemoria(std::size_t bytes)
 // What the load left unused now joins the top, and is handed back if large.
 ReservaMemoria::~ReservaMemoria() { std::free(guarda_); }
 
+void MarcarArenaDelHilo()
+{
+    constexpr std::uintptr_t kArena = std::uintptr_t{64} << 20;
+    void* p = std::malloc(64);
+    if (!p) return;
+    const auto dir = reinterpret_cast<std::uintptr_t>(p);
+    const auto tope = reinterpret_cast<std::uintptr_t>(::sbrk(0));
+    // Below the top of the main heap: the main arena, already handled.
+    if (dir >= tope) ::madvise(reinterpret_cast<void*>(dir & ~(kArena - 1)), kArena, MADV_HUGEPAGE);
+    std::free(p);
+}
+
 #else
 
+void MarcarArenaDelHilo() {}
 ReservaMemoria::ReservaMemoria(std::size_t) {}
 ReservaMemoria::~ReservaMemoria() = default;
 

@@ -24,4 +24,9 @@ private:
     std::size_t marcados_ = 0;
 };
 
+// The same hint for the malloc arena of the calling thread: a thread's
+// first allocation opens an arena of its own, a 64 MiB aligned mapping
+// that grows in place. Nothing happens on the main thread's heap.
+void MarcarArenaDelHilo();
+
 }  // namespace bindelora

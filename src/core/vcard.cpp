@@ -8,10 +8,16 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 #include "core/agenda.h"
 #include "core/fecha.h"
+#include "core/memoria.h"
 #include "core/orden.h"
 #include "core/texto.h"
 
@@ -32,10 +38,12 @@ struct CodigoSalida {
 
 struct TablaSalida {
     CodigoSalida t[256];
+    bool llano[256];  // goes out as it is
     TablaSalida()
     {
         for (int c = 0; c < 256; ++c) {
             CodigoSalida& k = t[c];
+            llano[c] = c < 0x80 && c != '\\' && c != ',' && c != ';' && c != '\n';
             const char32_t cp = Cp1252ACodigo(static_cast<unsigned char>(c));
             if (c == '\\' || c == ',' || c == ';') {
                 k = {{'\\', static_cast<char>(c)}, 2};
@@ -80,8 +88,19 @@ public:
         Asegurar(t.size() * 4 + 8);
         char* p = p_;
         int col = col_;
-        for (unsigned char c : t) {
-            const CodigoSalida& k = kTablaSalida.t[c];
+        const char* c = t.data();
+        const char* const fin = c + t.size();
+        while (c < fin) {
+            // Most text is plain ASCII: it goes over in runs up to the fold.
+            const char* tope = c + std::min<std::ptrdiff_t>(fin - c, kAnchoLinea - col);
+            const char* q = c;
+            while (q < tope && kTablaSalida.llano[static_cast<unsigned char>(*q)]) ++q;
+            std::memcpy(p, c, static_cast<std::size_t>(q - c));
+            p += q - c;
+            col += static_cast<int>(q - c);
+            c = q;
+            if (c == fin) break;
+            const CodigoSalida& k = kTablaSalida.t[static_cast<unsigned char>(*c++)];
             if (col + k.n > kAnchoLinea) {
                 std::memcpy(p, "\r\n ", 3);
                 p += 3;
@@ -618,7 +637,9 @@ std::string Desescapar(std::string_view v)
     auto llano = [](char c) { return c != '\\' && c != '\r'; };
     for (std::size_t i = 0; i < v.size(); ++i) {
         char c = v[i];
-        if (c == '\\' && i + 1 < v.size()) {
+        // A backslash before a line break is only a backslash: the break
+        // stays a break, never a bare CR inside a field.
+        if (c == '\\' && i + 1 < v.size() && v[i + 1] != '\r') {
             char d = v[i + 1];
             if (d == 'n' || d == 'N') r += '\n';
             else if (d == '\\' || d == ',' || d == ';' || d == ':') r += d;
@@ -857,6 +878,7 @@ private:
 class Importador {
 public:
     LecturaVCard r;
+    std::size_t tarjetas = 0;  // BEGIN lines seen
 
     void Leer(std::string_view datos)
     {
@@ -868,7 +890,7 @@ public:
         // One card at a time, its buffers reused.
         Tarjeta tarjeta;
         Tarjeta* t = nullptr;
-        std::size_t numero = 0;
+        std::size_t& numero = tarjetas;
         while (lector.Logica(linea)) {
             if (!PartirLinea(linea, p)) continue;
             if (IgualSinMayusculas(p.nombre, "BEGIN") && IgualSinMayusculas(Recortar(p.valor), "VCARD")) {
@@ -1109,7 +1131,7 @@ private:
         r.pibes.push_back(std::move(p));
     }
 
-    static constexpr std::size_t kMaxAvisos = 1000;
+    static constexpr std::size_t kMaxAvisos = kMaxAvisosVCard;
 };
 
 // The comparison form of every byte, taken from NormalizarTexto once.
@@ -1320,6 +1342,44 @@ bool LeerRegistroAgenda(LineasDeArchivo& l, TPibe& p, bool conAviso, const std::
 
 }  // namespace
 
+namespace {
+
+// Records handed from the reading thread to the writing one, in batches so
+// that the hand-over costs little; the records' strings are reused round
+// after round.
+struct LoteExportacion {
+    std::vector<TPibe> pibes = std::vector<TPibe>(256);
+    std::size_t n = 0;
+    bool ultimo = false;
+};
+
+class ColaLotes {
+public:
+    LoteExportacion* Tomar(std::deque<LoteExportacion*>& de)
+    {
+        std::unique_lock<std::mutex> cerrojo(m_);
+        cv_.wait(cerrojo, [&] { return !de.empty(); });
+        LoteExportacion* l = de.front();
+        de.pop_front();
+        return l;
+    }
+    void Dejar(std::deque<LoteExportacion*>& en, LoteExportacion* l)
+    {
+        {
+            std::lock_guard<std::mutex> cerrojo(m_);
+            en.push_back(l);
+        }
+        cv_.notify_all();
+    }
+    std::deque<LoteExportacion*> llenos, vacios;
+
+private:
+    std::mutex m_;
+    std::condition_variable cv_;
+};
+
+}  // namespace
+
 ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd, VersionVCard version)
 {
     ResultadoExportacion r;
@@ -1335,8 +1395,30 @@ ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd,
     }
     ::posix_fadvise(entrada, 0, 0, POSIX_FADV_SEQUENTIAL);
     LineasDeArchivo l(entrada);
+
+    // Reading the records and writing the cards take about as long each, so
+    // a second thread writes while this one reads on.
+    LoteExportacion lotes[4];
+    ColaLotes cola;
+    for (auto& lote : lotes) cola.vacios.push_back(&lote);
     Salida o(1 << 20, fd);
+    std::atomic<bool> fallaEscritura{false};
+    std::thread escritor([&] {
+        for (;;) {
+            LoteExportacion* lote = cola.Tomar(cola.llenos);
+            const bool ultimo = lote->ultimo;
+            if (!fallaEscritura.load(std::memory_order_relaxed)) {
+                for (std::size_t i = 0; i < lote->n; ++i) EscribirPibe(o, lote->pibes[i], version);
+                if (o.Error() != 0) fallaEscritura.store(true, std::memory_order_relaxed);
+            }
+            cola.Dejar(cola.vacios, lote);
+            if (ultimo) return;
+        }
+    });
+
     r.estado = EstadoLectura::SinRegistros;
+    LoteExportacion* lote = cola.Tomar(cola.vacios);
+    lote->n = 0;
     std::string_view linea;
     if (l.Siguiente(linea)) {
         const bool actual = linea == "VER:2.1";
@@ -1345,18 +1427,31 @@ ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd,
         if (hayPrimera) primera.assign(linea);
         if (hayPrimera || (l.Siguiente(linea) && !l.AlFinal())) {
             r.estado = EstadoLectura::Completa;
-            TPibe p;
             do {
-                if (!LeerRegistroAgenda(l, p, actual, hayPrimera ? &primera : nullptr)) {
+                if (!LeerRegistroAgenda(l, lote->pibes[lote->n], actual, hayPrimera ? &primera : nullptr)) {
                     r.estado = EstadoLectura::Incompleta;
                     break;
                 }
                 hayPrimera = false;
-                EscribirPibe(o, p, version);
                 ++r.contactos;
+                if (++lote->n == lote->pibes.size()) {
+                    cola.Dejar(cola.llenos, lote);
+                    lote = nullptr;
+                    // A failed write ends the reading too.
+                    if (fallaEscritura.load(std::memory_order_relaxed)) break;
+                    lote = cola.Tomar(cola.vacios);
+                    lote->n = 0;
+                }
             } while (!l.AlFinal());
         }
     }
+    if (!lote) {
+        lote = cola.Tomar(cola.vacios);
+        lote->n = 0;
+    }
+    lote->ultimo = true;
+    cola.Dejar(cola.llenos, lote);
+    escritor.join();
     ::close(entrada);
     if (l.Error() != 0) {
         r.estado = EstadoLectura::Fallo;
@@ -1370,11 +1465,77 @@ ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd,
     return r;
 }
 
+namespace {
+
+// Where a file can be read in two halves at once: the start of a
+// "BEGIN:VCARD" line right after an "END:VCARD" line, from the middle on.
+// Reading the halves apart gives what reading the whole gives: no folded
+// or soft-broken line runs on into a line that starts with B, and a card
+// left open before it is reported the same at the end of the first half as
+// at the BEGIN. 0 when there is no such place.
+std::size_t PuntoDeCorte(std::string_view d)
+{
+    constexpr std::string_view kInicio = "\nBEGIN:VCARD";
+    constexpr std::string_view kFin = "\nEND:VCARD";
+    for (std::size_t desde = d.size() / 2;;) {
+        const std::size_t i = d.find(kInicio, desde);
+        if (i == std::string_view::npos) return 0;
+        desde = i + 1;
+        const std::size_t tras = i + kInicio.size();
+        if (tras < d.size() && d[tras] != '\r' && d[tras] != '\n') continue;
+        std::size_t previa = i;
+        if (previa > 0 && d[previa - 1] == '\r') --previa;
+        if (previa >= kFin.size() && d.substr(previa - kFin.size(), kFin.size()) == kFin) return i + 1;
+    }
+}
+
+// The second half's cards are numbered on from the first half's.
+void Renumerar(std::string& aviso, std::size_t desfase)
+{
+    constexpr std::string_view kTarjeta = "Tarjeta ";
+    if (aviso.compare(0, kTarjeta.size(), kTarjeta) != 0) return;
+    std::size_t fin = kTarjeta.size();
+    std::size_t n = 0;
+    while (fin < aviso.size() && aviso[fin] >= '0' && aviso[fin] <= '9') n = n * 10 + static_cast<std::size_t>(aviso[fin++] - '0');
+    aviso.replace(kTarjeta.size(), fin - kTarjeta.size(), std::to_string(n + desfase));
+}
+
+}  // namespace
+
+LecturaVCard LeerVCard(std::string_view datos, std::size_t minimoParaPartir)
+{
+    const std::size_t corte = datos.size() >= minimoParaPartir ? PuntoDeCorte(datos) : 0;
+    if (corte == 0) {
+        Importador imp;
+        imp.Leer(datos);
+        return std::move(imp.r);
+    }
+    // A large file is read in two halves, one in a second thread: the
+    // reading is most of an import's time.
+    Importador a, b;
+    std::thread segundo([&] {
+        MarcarArenaDelHilo();
+        b.Leer(datos.substr(corte));
+    });
+    a.Leer(datos.substr(0, corte));
+    segundo.join();
+    LecturaVCard& r = a.r;
+    r.hayTarjetas = r.hayTarjetas || b.r.hayTarjetas;
+    r.pibes.reserve(r.pibes.size() + b.r.pibes.size());
+    for (auto& p : b.r.pibes) r.pibes.push_back(std::move(p));
+    r.ilegibles += b.r.ilegibles;
+    r.avisosTotales += b.r.avisosTotales;
+    for (std::string& aviso : b.r.avisos) {
+        if (r.avisos.size() >= kMaxAvisosVCard) break;
+        Renumerar(aviso, a.tarjetas);
+        r.avisos.push_back(std::move(aviso));
+    }
+    return std::move(r);
+}
+
 LecturaVCard LeerVCard(std::string_view datos)
 {
-    Importador imp;
-    imp.Leer(datos);
-    return std::move(imp.r);
+    return LeerVCard(datos, std::size_t{1} << 20);
 }
 
 ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::string_view orden)

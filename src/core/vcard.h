@@ -41,7 +41,13 @@ struct LecturaVCard {
     std::size_t avisosTotales = 0;
 };
 
+// The reasons kept in LecturaVCard::avisos; the rest are only counted.
+inline constexpr std::size_t kMaxAvisosVCard = 1000;
+
 LecturaVCard LeerVCard(std::string_view datos);
+// The same, splitting the work over two threads from minimoParaPartir bytes
+// on (1 MiB for the one above); the result does not depend on it.
+LecturaVCard LeerVCard(std::string_view datos, std::size_t minimoParaPartir);
 
 struct ResumenImportacion {
     bool legible = false;  // false: nothing could be read, the book is untouched

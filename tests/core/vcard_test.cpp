@@ -475,6 +475,52 @@ TEST(VCardImportar, NuevosEnSuSitioDelOrdenActual)
         EXPECT_LE(ClaveInsercion(*libro[i - 1], "Nombre"), ClaveInsercion(*libro[i], "Nombre"));
 }
 
+TEST(VCardMalformado, BarraAntesDeUnSaltoNoDejaUnCREnElCampo)
+{
+    // Found by the fuzzer: "\\" then a bare CR kept the CR inside a note
+    // line, and the next export and import split it into another line.
+    const ListaPibes l = Leer("BEGIN:VCARD\r\nN:Abad;;;;\r\nNOTE:una\\\r\r\rnDos\r\nEND:VCARD\r\n");
+    ASSERT_EQ(l.size(), 1u);
+    for (const std::string& linea : l[0]->Varios) EXPECT_EQ(linea.find('\r'), std::string::npos);
+    ASSERT_EQ(l[0]->Varios.size(), 4u);
+    EXPECT_EQ(l[0]->Varios[0], "una\\");
+    EXPECT_EQ(l[0]->Varios[3], "nDos");
+    const std::string una = ExportarVCard(l, VersionVCard::V40);
+    EXPECT_EQ(ExportarVCard(Leer(una), VersionVCard::V40), una);
+}
+
+// A large file is read in two halves at once; where it is cut must not
+// show in what is read, warnings and their card numbers included.
+TEST(VCardImportar, LeerEnDosMitadesDaLoMismoQueEnUna)
+{
+    std::mt19937 g(5);
+    std::string vcf = ExportarVCard(LibroAlAzar(11, 200), VersionVCard::V30);
+    // Cards left open, soft breaks running on into an END line, bad dates.
+    const char* raras[] = {"BEGIN:VCARD\r\nN:Sin;Fin;;;\r\n",
+                           "BEGIN:VCARD\r\nN:Qp;Eva;;;\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=\r\nEND:VCARD\r\n",
+                           "BEGIN:VCARD\r\nN:Mal;Luz;;;\r\nBDAY:1990-02-31\r\nEND:VCARD\n",
+                           "END:VCARD\r\n"};
+    std::size_t pos = 0;
+    for (int i = 0; i < 40; ++i) {
+        pos = vcf.find("BEGIN:VCARD", pos + 1 + g() % 500);
+        if (pos == std::string::npos) break;
+        vcf.insert(pos, raras[g() % 4]);
+    }
+    // Files of other lengths are cut elsewhere, mid-card for some.
+    for (int k = 0; k < 24; ++k) {
+        const std::string parte = vcf.substr(0, vcf.size() - static_cast<std::size_t>(k) * vcf.size() / 48);
+        const LecturaVCard una = LeerVCard(parte, std::string::npos);
+        const LecturaVCard dos = LeerVCard(parte, 0);
+        EXPECT_EQ(ExportarVCard(dos.pibes, VersionVCard::V40), ExportarVCard(una.pibes, VersionVCard::V40));
+        EXPECT_EQ(dos.ilegibles, una.ilegibles);
+        EXPECT_EQ(dos.avisos, una.avisos);
+        EXPECT_EQ(dos.avisosTotales, una.avisosTotales);
+        if (k == 0) {
+            EXPECT_GT(una.avisos.size(), 5u);
+        }
+    }
+}
+
 TEST(VCardImportar, ResumenCortaLaListaDeAvisos)
 {
     std::string vcf;
@@ -510,6 +556,7 @@ std::string Exportar(const std::string& agenda, VersionVCard v, ResultadoExporta
 TEST(VCardDesdeArchivo, IgualQueDesdeElLibroEnMemoria)
 {
     ArchivoTemporal agenda(".dat");
+    // Past one batch of the export's reading thread, and not a whole number of them.
     ListaPibes libro = LibroAlAzar(7, 300);
     // Lines longer than the reading block.
     libro[150]->Varios.push_back(std::string(3 << 20, 'n'));
