@@ -274,20 +274,25 @@ int ImportarVCardOrden(const std::string& archivo)
     // in small blocks: fresh memory is what costs on a large import.
     struct stat st;
     const std::size_t agenda = ::stat(d.agenda.c_str(), &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
-    ReservaMemoria reserva(2 * (agenda + datos.size()));
-    // The process ends right after: the contacts are left to the system
-    // rather than freed one by one, which took a sixth of a large import.
-    static ListaPibes* sinLiberar[2];
-    sinLiberar[0] = new ListaPibes;
-    ListaPibes& lista = *sinLiberar[0];
+    // The process ends right after: the contacts and the heap room are left
+    // to the system rather than freed one by one and handed back, which
+    // took a third of a large import.
+    struct SinLiberar {
+        explicit SinLiberar(std::size_t bytes) : reserva(bytes) {}
+        ReservaMemoria reserva;
+        ListaPibes lista;
+        LecturaVCard leidas;  // the repeated ones stay here
+    };
+    static SinLiberar* memoria = nullptr;
+    memoria = new SinLiberar(2 * (agenda + datos.size()));
+    ListaPibes& lista = memoria->lista;
     if (!CargarLibro(d.agenda, lista, true)) return 1;
     // The book in the order the window gives it at start, so the new
     // contacts land where the window would put them.
     const std::string orden = OrdenDeInicio();
     OrdenarPibes(lista, orden, TextosEditor{});
-    auto* leidas = new LecturaVCard(LeerVCard(datos));
-    sinLiberar[1] = &leidas->pibes;  // the repeated ones stay there
-    ResumenImportacion resumen = ImportarPibes(lista, std::move(*leidas), orden);
+    memoria->leidas = LeerVCard(datos);
+    ResumenImportacion resumen = ImportarPibes(lista, std::move(memoria->leidas), orden);
     if (!resumen.legible) {
         Decir(stderr, "bindelora: " + TextoResumen(resumen));
         return 1;

@@ -70,21 +70,26 @@ ReservaMemoria::ReservaMemoria(std::size_t bytes)
 // What the load left unused now joins the top, and is handed back if large.
 ReservaMemoria::~ReservaMemoria() { std::free(guarda_); }
 
-void MarcarArenaDelHilo()
+void PrepararArenaDelHilo(std::size_t bytes)
 {
-    constexpr std::uintptr_t kArena = std::uintptr_t{64} << 20;
-    void* p = std::malloc(64);
+    // Below the size malloc maps apart once a ReservaMemoria has run.
+    bytes = std::min(bytes, kBloque);
+    if (bytes < kPaginaEnorme * 2) return;
+    char* p = static_cast<char*>(std::malloc(bytes));
     if (!p) return;
-    const auto dir = reinterpret_cast<std::uintptr_t>(p);
-    const auto tope = reinterpret_cast<std::uintptr_t>(::sbrk(0));
-    // Below the top of the main heap: the main arena, already handled.
-    if (dir >= tope) ::madvise(reinterpret_cast<void*>(dir & ~(kArena - 1)), kArena, MADV_HUGEPAGE);
+    // At or above the top of the main heap: a block of the thread's arena.
+    if (p >= static_cast<char*>(::sbrk(0))) {
+        const auto desde = (reinterpret_cast<std::uintptr_t>(p) + kPaginaEnorme - 1) & ~(kPaginaEnorme - 1);
+        const auto hasta = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~(kPaginaEnorme - 1);
+        if (hasta > desde) ::madvise(reinterpret_cast<void*>(desde), hasta - desde, MADV_HUGEPAGE);
+    }
+    // Freed, it stays in the arena for the thread's next blocks.
     std::free(p);
 }
 
 #else
 
-void MarcarArenaDelHilo() {}
+void PrepararArenaDelHilo(std::size_t) {}
 ReservaMemoria::ReservaMemoria(std::size_t) {}
 ReservaMemoria::~ReservaMemoria() = default;
 

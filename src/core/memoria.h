@@ -24,9 +24,11 @@ private:
     std::size_t marcados_ = 0;
 };
 
-// The same hint for the malloc arena of the calling thread: a thread's
-// first allocation opens an arena of its own, a 64 MiB aligned mapping
-// that grows in place. Nothing happens on the main thread's heap.
-void MarcarArenaDelHilo();
+// The same for the malloc arena of the calling thread, which a thread's
+// first allocation opens: its heap is grown by about `bytes` at once (an
+// arena holds at most 64 MiB) and marked for huge pages, instead of growing
+// a page at a time at the edge. Nothing happens on the main thread's heap,
+// nor where malloc would map so large a block apart.
+void PrepararArenaDelHilo(std::size_t bytes);
 
 }  // namespace bindelora
