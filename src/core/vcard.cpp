@@ -19,6 +19,7 @@
 #include "core/fecha.h"
 #include "core/memoria.h"
 #include "core/orden.h"
+#include "core/paralelo.h"
 #include "core/texto.h"
 
 namespace bindelora {
@@ -1197,10 +1198,9 @@ public:
         mascara_ = cap - 1;
     }
 
-    // False when an equal contact is already in.
-    bool Insertar(const TPibe* p)
+    // False when an equal contact is already in; h is its HashContacto.
+    bool Insertar(const TPibe* p, std::uint64_t h)
     {
-        const std::uint64_t h = HashContacto(*p);
         for (std::size_t i = h & mascara_;; i = (i + 1) & mascara_) {
             auto& hueco = huecos_[i];
             if (!hueco.second) {
@@ -1548,8 +1548,17 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
     r.avisosTotales = leidas.avisosTotales;
     if (!r.legible) return r;
 
-    ConjuntoContactos vistos(lista.size() + leidas.pibes.size());
-    for (const auto& p : lista) vistos.Insertar(p.get());
+    // Hashes, ordering keys and the sort, the parts that take long on a
+    // large file, are split over two threads.
+    constexpr std::size_t kParalelo = 20000;
+    const std::size_t enLista = lista.size();
+    std::vector<std::uint64_t> hashes(enLista + leidas.pibes.size());
+    EnDosMitades(hashes.size(), kParalelo, [&](std::size_t desde, std::size_t hasta) {
+        for (std::size_t i = desde; i < hasta; ++i)
+            hashes[i] = HashContacto(i < enLista ? *lista[i] : *leidas.pibes[i - enLista]);
+    });
+    ConjuntoContactos vistos(hashes.size());
+    for (std::size_t i = 0; i < enLista; ++i) vistos.Insertar(lista[i].get(), hashes[i]);
 
     struct Nuevo {
         std::string orden;           // the whole ordering key
@@ -1559,17 +1568,19 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
     std::vector<Nuevo> nuevos;
     nuevos.reserve(leidas.pibes.size());
     std::vector<std::string> insercionesAparte;  // keys with a NUL inside a field
-    for (auto& p : leidas.pibes) {
-        if (!vistos.Insertar(p.get())) {
+    for (std::size_t k = 0; k < leidas.pibes.size(); ++k) {
+        auto& p = leidas.pibes[k];
+        if (!vistos.Insertar(p.get(), hashes[enLista + k])) {
             ++r.duplicados;
             continue;
         }
-        Nuevo& n = nuevos.emplace_back();
-        n.orden = ClaveOrden(*p, orden);
-        n.pibe = std::move(p);
+        nuevos.emplace_back().pibe = std::move(p);
     }
     r.anadidos = nuevos.size();
     if (nuevos.empty()) return r;
+    EnDosMitades(nuevos.size(), kParalelo, [&](std::size_t desde, std::size_t hasta) {
+        for (std::size_t i = desde; i < hasta; ++i) nuevos[i].orden = ClaveOrden(*nuevos[i].pibe, orden);
+    });
     // The insertion key is the ordering key up to its second separator,
     // unless a field itself holds a NUL.
     insercionesAparte.reserve(nuevos.size());
@@ -1586,7 +1597,18 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
     std::vector<Nuevo*> orden_;
     orden_.reserve(nuevos.size());
     for (Nuevo& n : nuevos) orden_.push_back(&n);
-    std::stable_sort(orden_.begin(), orden_.end(), [](const Nuevo* a, const Nuevo* b) { return a->orden < b->orden; });
+    const auto antes = [](const Nuevo* a, const Nuevo* b) { return a->orden < b->orden; };
+    if (orden_.size() >= kParalelo) {
+        // Two halves sorted at once, then merged: still stable, as the
+        // first half's equals stay first.
+        const auto medio = orden_.begin() + static_cast<std::ptrdiff_t>(orden_.size() / 2);
+        std::thread segunda([&] { std::stable_sort(medio, orden_.end(), antes); });
+        std::stable_sort(orden_.begin(), medio, antes);
+        segunda.join();
+        std::inplace_merge(orden_.begin(), medio, orden_.end(), antes);
+    } else {
+        std::stable_sort(orden_.begin(), orden_.end(), antes);
+    }
     // Merge: a new contact goes before the first one already there whose
     // insertion key is not below its own.
     ListaPibes resultado;

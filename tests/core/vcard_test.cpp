@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
+#include <tuple>
 #include <string>
 
 #include <fcntl.h>
@@ -519,6 +521,43 @@ TEST(VCardImportar, LeerEnDosMitadesDaLoMismoQueEnUna)
             EXPECT_GT(una.avisos.size(), 5u);
         }
     }
+}
+
+// Large imports hash, key and sort in two threads: the outcome must be the
+// plain rule's, first of each contact in file order, stably ordered.
+TEST(VCardImportar, GrandeConMuchosRepetidosYClavesIguales)
+{
+    const char* nombres[] = {"Ana", "ANA", "Álvaro", "alvaro", "Eva", "Íñigo", "Luz", "Pilar", "Sol", "Zoe"};
+    const char* apellidos[] = {"García", "GARCIA", "Pérez", "Núñez", "nuñez", "Ruiz", "de la Fuente"};
+    std::mt19937 g(3);
+    ListaPibes cartas;
+    for (int i = 0; i < 60000; ++i) {
+        // Few names, so many equal keys; few enough birthdays for repeats.
+        const double cumple = Dia(1900 + static_cast<int>(g() % 100), 1 + static_cast<int>(g() % 12), 1);
+        auto p = Pibe(nombres[g() % 10], apellidos[g() % 7], apellidos[g() % 7], cumple);
+        p->EMail = std::to_string(i);  // tells the cards apart
+        cartas.push_back(std::move(p));
+    }
+    LecturaVCard leidas;
+    leidas.hayTarjetas = true;
+    std::vector<const TPibe*> esperado;
+    std::set<std::tuple<std::string, std::string, std::string, double>> vistos;
+    for (const auto& p : cartas) {
+        if (vistos.emplace(NormalizarTexto(p->Nombre, true), NormalizarTexto(p->Ape1, true),
+                           NormalizarTexto(p->Ape2, true), p->Cumple).second)
+            esperado.push_back(p.get());
+        leidas.pibes.push_back(std::make_unique<TPibe>(*p));
+    }
+    std::stable_sort(esperado.begin(), esperado.end(), [](const TPibe* a, const TPibe* b) {
+        return ClaveOrden(*a, "Apellido 1") < ClaveOrden(*b, "Apellido 1");
+    });
+    ListaPibes libro;
+    const ResumenImportacion r = ImportarPibes(libro, std::move(leidas), "Apellido 1");
+    ASSERT_EQ(r.anadidos, esperado.size());
+    EXPECT_GT(r.duplicados, 5000u);
+    EXPECT_EQ(r.duplicados, cartas.size() - esperado.size());
+    ASSERT_EQ(libro.size(), esperado.size());
+    for (std::size_t i = 0; i < libro.size(); ++i) ASSERT_EQ(libro[i]->EMail, esperado[i]->EMail) << i;
 }
 
 TEST(VCardImportar, ResumenCortaLaListaDeAvisos)
