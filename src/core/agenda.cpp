@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -284,39 +285,75 @@ ResultadoLectura LeerAgendaDeTexto(std::string_view datos, ListaPibes& lista)
     return Leer(lector, lista, std::string());
 }
 
+namespace {
+
+// Room the records [desde, hasta) take at most: the birthday text counted
+// at its longest.
+std::size_t CotaRegistros(const ListaPibes& lista, std::size_t desde, std::size_t hasta)
+{
+    constexpr std::size_t kLinea = 6;
+    std::size_t total = 0;
+    for (std::size_t i = desde; i < hasta; ++i) {
+        const TPibe& p = *lista[i];
+        total += p.Nombre.size() + p.Ape1.size() + p.Ape2.size() + p.TfnoCasa.size() + p.TfnoMovil.size() +
+                 p.EMail.size() + p.Grupo.size() + 7 * kLinea;
+        total += kLinea + kMaxCumple + kLinea + 1 + 2 * kLinea;
+        for (const auto& l : p.Direccion) total += kLinea + l.size();
+        for (const auto& l : p.Varios) total += kLinea + l.size();
+    }
+    return total;
+}
+
+// The records [desde, hasta) from p on; returns where they end.
+char* EscribirRegistros(char* p, const ListaPibes& lista, std::size_t desde, std::size_t hasta)
+{
+    Escritor e{p};
+    char cumple[kMaxCumple];
+    for (std::size_t i = desde; i < hasta; ++i) {
+        const TPibe& r = *lista[i];
+        e.Linea("NOM:", r.Nombre);
+        e.Linea("AP1:", r.Ape1);
+        e.Linea("AP2:", r.Ape2);
+        e.Linea("TFC:", r.TfnoCasa);
+        e.Linea("TFM:", r.TfnoMovil);
+        e.Linea("EMA:", r.EMail);
+        e.Linea("GRP:", r.Grupo);
+        e.Linea("CUM:", std::string_view(cumple, FormatearCumpleEn(r.Cumple, cumple)));
+        e.Linea(r.EnAvisal ? "AVS:1" : "AVS:0", {});
+        for (const auto& l : r.Direccion) e.Linea("DIR:", l);
+        e.Linea(kSeparador, {});
+        for (const auto& l : r.Varios) e.Linea("VAR:", l);
+        e.Linea(kSeparador, {});
+    }
+    return e.p;
+}
+
+}  // namespace
+
 std::string SerializarAgenda(const ListaPibes& lista)
 {
-    // Sized for the longest birthday text, then cut to what was written.
-    constexpr std::size_t kLinea = 6;
-    std::size_t total = kCabecera.size() + kSeparador.size() + 2 * kFinLinea.size();
-    for (const auto& p : lista) {
-        total += p->Nombre.size() + p->Ape1.size() + p->Ape2.size() + p->TfnoCasa.size() +
-                 p->TfnoMovil.size() + p->EMail.size() + p->Grupo.size() + 7 * kLinea;
-        total += kLinea + kMaxCumple + kLinea + 1 + 2 * kLinea;
-        for (const auto& l : p->Direccion) total += kLinea + l.size();
-        for (const auto& l : p->Varios) total += kLinea + l.size();
-    }
-    std::string s(total, '\0');
+    // A large book is written in two halves at once: the second into the
+    // far part of the buffer, moved down to where the first ends.
+    constexpr std::size_t kParalelo = 20000;
+    const std::size_t n = lista.size();
+    const std::size_t mitad = n >= kParalelo ? n / 2 : n;
+    const std::size_t cota1 =
+        kCabecera.size() + kSeparador.size() + 2 * kFinLinea.size() + CotaRegistros(lista, 0, mitad);
+    std::string s(cota1 + CotaRegistros(lista, mitad, n), '\0');
+    char* const inicio2 = s.data() + cota1;
+    char* fin2 = inicio2;
+    std::thread segunda;
+    if (mitad < n) segunda = std::thread([&] { fin2 = EscribirRegistros(inicio2, lista, mitad, n); });
     Escritor e{s.data()};
     e.Linea(kCabecera, {});
     e.Linea(kSeparador, {});
-    char cumple[kMaxCumple];
-    for (const auto& p : lista) {
-        e.Linea("NOM:", p->Nombre);
-        e.Linea("AP1:", p->Ape1);
-        e.Linea("AP2:", p->Ape2);
-        e.Linea("TFC:", p->TfnoCasa);
-        e.Linea("TFM:", p->TfnoMovil);
-        e.Linea("EMA:", p->EMail);
-        e.Linea("GRP:", p->Grupo);
-        e.Linea("CUM:", std::string_view(cumple, FormatearCumpleEn(p->Cumple, cumple)));
-        e.Linea(p->EnAvisal ? "AVS:1" : "AVS:0", {});
-        for (const auto& l : p->Direccion) e.Linea("DIR:", l);
-        e.Linea(kSeparador, {});
-        for (const auto& l : p->Varios) e.Linea("VAR:", l);
-        e.Linea(kSeparador, {});
+    char* fin = EscribirRegistros(e.p, lista, 0, mitad);
+    if (segunda.joinable()) {
+        segunda.join();
+        std::memmove(fin, inicio2, static_cast<std::size_t>(fin2 - inicio2));
+        fin += fin2 - inicio2;
     }
-    s.resize(static_cast<std::size_t>(e.p - s.data()));
+    s.resize(static_cast<std::size_t>(fin - s.data()));
     return s;
 }
 
