@@ -73,6 +73,7 @@ public:
     {
         s_.resize(std::max<std::size_t>(reserva, 4096));
         p_ = s_.data();
+        fin_ = p_ + s_.size();
     }
 
     void Nombre(std::string_view n)
@@ -175,7 +176,14 @@ public:
     }
 
 private:
+    // Called for every piece: the common case stays inline.
     void Asegurar(std::size_t n)
+    {
+        if (static_cast<std::size_t>(fin_ - p_) >= n) return;
+        Crecer(n);
+    }
+
+    [[gnu::noinline]] void Crecer(std::size_t n)
     {
         std::size_t usado = static_cast<std::size_t>(p_ - s_.data());
         if (usado + n <= s_.size()) return;
@@ -186,6 +194,7 @@ private:
         }
         s_.resize(std::max(s_.size() * 2, usado + n));
         p_ = s_.data() + usado;
+        fin_ = s_.data() + s_.size();
     }
 
     void Plegar()
@@ -198,6 +207,7 @@ private:
 
     std::string s_;
     char* p_;
+    char* fin_;  // the end of s_
     int col_ = 0;
     int fd_;
     int error_ = 0;
