@@ -29,9 +29,12 @@ void SalirConError(j_common_ptr info)
 void GuardarMensaje(j_common_ptr info, int nivel)
 {
     // Level -1 is a warning about corrupt data; the rest is trace output.
+    // Such a picture is refused anyway, so decoding stops at once rather
+    // than filling the rest of a large frame with grey.
     if (nivel >= 0) return;
     auto* e = reinterpret_cast<ErrorJpeg*>(info->err);
-    if (e->avisos++ == 0) (*info->err->format_message)(info, e->mensaje);
+    ++e->avisos;
+    SalirConError(info);
 }
 
 void Callar(j_common_ptr) {}
@@ -69,6 +72,12 @@ bool DecodificarJpeg(const unsigned char* datos, std::size_t tamano, ImagenRGB& 
     if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
         jpeg_destroy_decompress(&info);
         return fallar("Cabecera JPEG incompleta");
+    }
+    // Checked on the header too: starting to decode sets up buffers for the
+    // whole frame, which damaged dimensions could make huge.
+    if (static_cast<long>(info.image_width) * static_cast<long>(info.image_height) > kMaxPixelesJpeg) {
+        jpeg_destroy_decompress(&info);
+        return fallar("Dimensiones JPEG no admitidas");
     }
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);

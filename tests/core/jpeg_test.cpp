@@ -79,6 +79,16 @@ TEST(Jpeg, BytesDanadosDanFalsoSinImagen)
     enorme[alto] = enorme[alto + 1] = enorme[alto + 2] = enorme[alto + 3] = '\xFF';
     EXPECT_FALSE(Decodificar(enorme, img));
     EXPECT_TRUE(img.pixeles.empty());
+
+    // The same claimed by a progressive frame, for which libjpeg sets up
+    // whole-picture buffers when decoding starts: refused before that (it
+    // asked for gigabytes), and so is 20,000 x 20,000.
+    enorme[alto - 4] = '\xC2';
+    EXPECT_FALSE(Decodificar(enorme, img));
+    enorme[alto] = enorme[alto + 2] = '\x4E';
+    enorme[alto + 1] = enorme[alto + 3] = '\x20';
+    EXPECT_FALSE(Decodificar(enorme, img));
+    EXPECT_TRUE(img.pixeles.empty());
 }
 
 TEST(Jpeg, CualquierCorteOMutacionTerminaSinFallo)
