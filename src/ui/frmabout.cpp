@@ -124,12 +124,7 @@ void TfrmAbout::FormCreate()
 {
     btnSalir->move(-100, btnSalir->y());
 
-    auto tam = [](QLabel* l) { return l->pixmap().isNull() ? l->size() : l->pixmap().deviceIndependentSize().toSize(); };
-    img1->setGeometry(0, 0, tam(img1).width(), tam(img1).height());
-    img2->setGeometry(0, img1->height(), tam(img2).width(), tam(img2).height());
-    img4->setGeometry(0, height() - tam(img4).height(), tam(img4).width(), tam(img4).height());
-    img3->setGeometry(0, img2->y() + img2->height(), width(), img4->y() - (img2->y() + img2->height()));
-    for (QLabel* l : {img3, img2, img1, img4}) l->lower();
+    ColocarMarco(this, img1, img2, img3, img4);
 
     // Rows, then the columns cut out of them (both ends included).
     struct Fila {

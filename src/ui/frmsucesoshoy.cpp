@@ -42,15 +42,7 @@ void TfrmSucesosHoy::FormCreate()
     // Out of sight, but still the button that Escape presses.
     btnSalir->move(-100, btnSalir->y());
 
-    auto tam = [](QLabel* l) { return l->pixmap().isNull() ? l->size() : l->pixmap().deviceIndependentSize().toSize(); };
-    img1->setGeometry(0, 0, tam(img1).width(), tam(img1).height());
-    img2->setGeometry(0, img1->height(), tam(img2).width(), tam(img2).height());
-    img4->setGeometry(0, height() - tam(img4).height(), tam(img4).width(), tam(img4).height());
-    img3->setGeometry(0, img2->y() + img2->height(), width(), img4->y() - (img2->y() + img2->height()));
-    img3->lower();
-    img2->lower();
-    img1->lower();
-    img4->lower();
+    ColocarMarco(this, img1, img2, img3, img4);
 
     // A title tab on the left, a small tab for the close mark on the right,
     // and a body with rounded lower corners.

@@ -9,4 +9,16 @@ QRegion RegionRecortada(int ancho, int alto, const std::vector<Corte>& cortes)
     return r;
 }
 
+void ColocarMarco(QWidget* ventana, QLabel* arriba, QLabel* borde, QLabel* cuerpo, QLabel* pie)
+{
+    // A picture's own size where it has one (the form's size otherwise).
+    auto tam = [](QLabel* l) { return l->pixmap().isNull() ? l->size() : l->pixmap().deviceIndependentSize().toSize(); };
+    arriba->setGeometry(0, 0, tam(arriba).width(), tam(arriba).height());
+    borde->setGeometry(0, arriba->height(), tam(borde).width(), tam(borde).height());
+    pie->setGeometry(0, ventana->height() - tam(pie).height(), tam(pie).width(), tam(pie).height());
+    const int bajoBorde = borde->y() + borde->height();
+    cuerpo->setGeometry(0, bajoBorde, ventana->width(), pie->y() - bajoBorde);
+    for (QLabel* l : {cuerpo, borde, arriba, pie}) l->lower();
+}
+
 }  // namespace bindelora

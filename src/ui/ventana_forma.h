@@ -1,6 +1,7 @@
 #pragma once
-// Shaping and dragging shared by the two skinned windows.
+// Shaping and framing shared by the skinned windows.
 #include <QRect>
+#include <QLabel>
 #include <QRegion>
 #include <vector>
 
@@ -12,5 +13,11 @@ struct Corte {
     int izq, arriba, der, abajo;
 };
 QRegion RegionRecortada(int ancho, int alto, const std::vector<Corte>& cortes);
+
+// The frame pictures of a skinned window laid out as it draws them: a top
+// strip (arriba) and its lower edge (borde) at their natural sizes, the
+// foot (pie) at the bottom, and the body (cuerpo) stretched between; all of
+// them behind every other control.
+void ColocarMarco(QWidget* ventana, QLabel* arriba, QLabel* borde, QLabel* cuerpo, QLabel* pie);
 
 }  // namespace bindelora
