@@ -610,6 +610,59 @@ TEST(VCardDesdeArchivo, IgualQueDesdeElLibroEnMemoria)
     }
 }
 
+TEST(VCardDesdeArchivo, CadaLargoConUnCaracterEspecialEnCadaSitio)
+{
+    // Short fields go over sixteen bytes at a time: a character that needs
+    // care must be found at any place, in fields of any length around that.
+    ArchivoTemporal agenda(".dat");
+    ListaPibes libro;
+    for (const std::string& especial : {std::string(";"), std::string(","), std::string("\\"), C("ñ"), C("€")}) {
+        for (std::size_t largo = 1; largo <= 40; ++largo) {
+            for (std::size_t sitio = 0; sitio < largo; ++sitio) {
+                std::string texto(largo, 'a');
+                texto.replace(sitio, 1, especial);
+                auto p = Pibe("", "x");
+                p->Nombre = texto;
+                p->Varios = {texto, texto};
+                libro.push_back(std::move(p));
+            }
+        }
+    }
+    std::string error;
+    ASSERT_TRUE(GuardarAgenda(agenda.ruta, libro, error));
+    const std::string vcf = ExportarVCard(libro, VersionVCard::V40);
+    ResultadoExportacion r;
+    EXPECT_EQ(Exportar(agenda.ruta, VersionVCard::V40, r), vcf);
+    const ListaPibes leido = Leer(vcf);
+    ASSERT_EQ(leido.size(), libro.size());
+    for (std::size_t i = 0; i < libro.size(); ++i) {
+        ASSERT_EQ(leido[i]->Nombre, libro[i]->Nombre) << i;
+        ASSERT_EQ(leido[i]->Varios, libro[i]->Varios) << i;
+    }
+}
+
+TEST(VCardDesdeArchivo, LineasAcabadasEnCrLfEnLfOEnCrDanLoMismo)
+{
+    ArchivoTemporal agenda(".dat");
+    const ListaPibes libro = LibroAlAzar(11, 60);
+    std::string error;
+    ASSERT_TRUE(GuardarAgenda(agenda.ruta, libro, error));
+    ResultadoExportacion r;
+    const std::string esperado = Exportar(agenda.ruta, VersionVCard::V30, r);
+    EXPECT_EQ(r.contactos, 60u);
+    for (const char* fin : {"\n", "\r"}) {
+        std::string texto = SerializarAgenda(libro);
+        for (std::size_t i = 0; (i = texto.find("\r\n", i)) != std::string::npos; ++i) texto.replace(i, 2, fin);
+        {
+            std::ofstream f(agenda.ruta, std::ios::binary | std::ios::trunc);
+            f << texto;
+        }
+        EXPECT_EQ(Exportar(agenda.ruta, VersionVCard::V30, r), esperado);
+        EXPECT_EQ(r.estado, EstadoLectura::Completa);
+        EXPECT_EQ(r.contactos, 60u);
+    }
+}
+
 TEST(VCardDesdeArchivo, FormatoAntiguoVacioYDanado)
 {
     ArchivoTemporal agenda(".dat");
