@@ -357,9 +357,99 @@ std::string SerializarAgenda(const ListaPibes& lista)
     return s;
 }
 
+namespace {
+
+// The exact size of the records [desde, hasta) as EscribirRegistros writes them.
+std::size_t TamanoRegistros(const ListaPibes& lista, std::size_t desde, std::size_t hasta)
+{
+    constexpr std::size_t kLinea = 6;  // a tag of four and CR LF
+    char cumple[kMaxCumple];
+    std::size_t total = 0;
+    for (std::size_t i = desde; i < hasta; ++i) {
+        const TPibe& p = *lista[i];
+        total += p.Nombre.size() + p.Ape1.size() + p.Ape2.size() + p.TfnoCasa.size() + p.TfnoMovil.size() +
+                 p.EMail.size() + p.Grupo.size() + 7 * kLinea;
+        total += kLinea + FormatearCumpleEn(p.Cumple, cumple) + kLinea + 1 + 2 * kLinea;
+        for (const auto& l : p.Direccion) total += kLinea + l.size();
+        for (const auto& l : p.Varios) total += kLinea + l.size();
+    }
+    return total;
+}
+
+// Writes the records [desde, hasta), after cabecera, into fd from byte
+// posicion on, through a buffer of its own; 0 or the errno of the failure.
+int VolcarRegistros(int fd, off_t posicion, std::string_view cabecera, const ListaPibes& lista, std::size_t desde,
+                    std::size_t hasta, off_t& fin)
+{
+    std::vector<char> buf(kBloque);
+    char* p = buf.data();
+    auto vaciar = [&]() -> int {
+        for (const char* q = buf.data(); q < p;) {
+            const ssize_t w = ::pwrite(fd, q, static_cast<std::size_t>(p - q), posicion);
+            if (w < 0 && errno == EINTR) continue;
+            if (w < 0) return errno;
+            q += w;
+            posicion += w;
+        }
+        p = buf.data();
+        return 0;
+    };
+    Escritor e{p};
+    e.Poner(cabecera);  // a few bytes
+    p = e.p;
+    for (std::size_t i = desde; i < hasta; ++i) {
+        const std::size_t cota = CotaRegistros(lista, i, i + 1);
+        if (static_cast<std::size_t>(buf.data() + buf.size() - p) < cota) {
+            if (const int err = vaciar(); err != 0) return err;
+            if (cota > buf.size()) {
+                buf.resize(cota);
+                p = buf.data();
+            }
+        }
+        p = EscribirRegistros(p, lista, i, i + 1);
+    }
+    const int err = vaciar();
+    fin = posicion;
+    return err;
+}
+
+// The agenda file written into fd as SerializarAgenda has it, without the
+// whole text in memory: a large book is written in two halves at once, the
+// second from where the first will end.
+int VolcarAgenda(int fd, const ListaPibes& lista)
+{
+    constexpr std::size_t kParalelo = 20000;
+    std::string cabecera;
+    cabecera.append(kCabecera).append(kFinLinea).append(kSeparador).append(kFinLinea);
+    const std::size_t n = lista.size();
+    const std::size_t mitad = n >= kParalelo ? n / 2 : n;
+    off_t inicio2 = 0, fin1 = 0, fin2 = 0;
+    int err2 = 0;
+    std::thread segunda;
+    if (mitad < n)
+        segunda = std::thread([&] {
+            inicio2 = static_cast<off_t>(cabecera.size() + TamanoRegistros(lista, 0, mitad));
+            err2 = VolcarRegistros(fd, inicio2, {}, lista, mitad, n, fin2);
+        });
+    int err = VolcarRegistros(fd, 0, cabecera, lista, 0, mitad, fin1);
+    if (segunda.joinable()) {
+        segunda.join();
+        if (err == 0) err = err2;
+        // Never expected: the halves would not meet, so all is written again
+        // in one go rather than leave a gap or an overlap in the file.
+        if (err == 0 && fin1 != inicio2) {
+            if (::ftruncate(fd, 0) != 0) return errno;
+            err = VolcarRegistros(fd, 0, cabecera, lista, 0, n, fin1);
+        }
+    }
+    return err;
+}
+
+}  // namespace
+
 bool GuardarAgenda(const std::string& ruta, const ListaPibes& lista, std::string& error)
 {
-    return EscribirArchivoSeguro(ruta, SerializarAgenda(lista), error);
+    return EscribirArchivoSeguro(ruta, [&lista](int fd) { return VolcarAgenda(fd, lista); }, error);
 }
 
 std::string FormatearCumple(double valor)

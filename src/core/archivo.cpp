@@ -61,8 +61,14 @@ int CrearTemporal(const std::string& ruta, std::string& temporal)
     return -1;
 }
 
+// Writes all of datos; 0 or the errno of the failure.
+std::function<int(int)> TodoDe(const std::string& datos)
+{
+    return [&datos](int fd) { return EscribirTodo(fd, datos.data(), datos.size()) ? 0 : errno; };
+}
+
 // modo < 0: keep the mode of the file being replaced, if any.
-bool EscribirConModo(const std::string& rutaPedida, const std::string& datos, int modo,
+bool EscribirConModo(const std::string& rutaPedida, const std::function<int(int fd)>& escribir, int modo,
                      std::string& error)
 {
     // Saving through a symbolic link replaces the file it points to, not
@@ -86,7 +92,7 @@ bool EscribirConModo(const std::string& rutaPedida, const std::string& datos, in
     }
     int err = 0;
     if (modo >= 0 && ::fchmod(fd, static_cast<mode_t>(modo)) != 0) err = errno;
-    if (err == 0 && !EscribirTodo(fd, datos.data(), datos.size())) err = errno;
+    if (err == 0) err = escribir(fd);
     if (err == 0 && ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
     if (err == 0) {
@@ -161,7 +167,12 @@ bool ExisteArchivo(const std::string& ruta)
 
 bool EscribirArchivoSeguro(const std::string& ruta, const std::string& datos, std::string& error)
 {
-    return EscribirConModo(ruta, datos, -1, error);
+    return EscribirConModo(ruta, TodoDe(datos), -1, error);
+}
+
+bool EscribirArchivoSeguro(const std::string& ruta, const std::function<int(int fd)>& escribir, std::string& error)
+{
+    return EscribirConModo(ruta, escribir, -1, error);
 }
 
 int LimpiarTemporales(const std::string& ruta)
@@ -214,7 +225,7 @@ bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& er
             return false;
         }
         // The copy keeps the original's permissions: the book is private.
-        if (!EscribirConModo(nombre, datos, modo, error)) return false;
+        if (!EscribirConModo(nombre, TodoDe(datos), modo, error)) return false;
         copia = nombre;
         return true;
     }

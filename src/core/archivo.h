@@ -1,5 +1,6 @@
 #pragma once
 // Whole-file reads and safe writes for the two data files.
+#include <functional>
 #include <string>
 
 namespace bindelora {
@@ -15,6 +16,9 @@ bool ExisteArchivo(const std::string& ruta);
 // renames it over ruta, so a failed save leaves the old file whole.
 // On failure returns false with a Spanish reason in error.
 bool EscribirArchivoSeguro(const std::string& ruta, const std::string& datos, std::string& error);
+// The same with the content written straight into the temporary file by
+// escribir, which returns 0, or the errno of a failed write.
+bool EscribirArchivoSeguro(const std::string& ruta, const std::function<int(int fd)>& escribir, std::string& error);
 
 // Removes what a save cut short left behind: the temporary files of
 // EscribirArchivoSeguro for the data files named like ruta ("x.dat" covers

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -325,6 +327,34 @@ TEST_F(ArchivoTest, SaveAndLoad)
     Escribir(ruta, "");
     EXPECT_EQ(LeerAgenda(ruta, l).estado, EstadoLectura::SinRegistros);
     EXPECT_TRUE(l.empty());
+}
+
+// The save writes straight into the file, a large book in two halves
+// meeting in the middle; the bytes are those of the text in memory.
+TEST_F(ArchivoTest, SavedFileIsTheSerialisedText)
+{
+    for (int n : {0, 3, 19999, 20000, 30001}) {
+        ListaPibes libro;
+        for (int i = 0; i < n; ++i) {
+            ListaPibes variado = LibroVariado();
+            auto& p = variado[static_cast<std::size_t>(i) % variado.size()];
+            p->EMail = std::to_string(i);
+            libro.push_back(std::move(p));
+        }
+        if (n > 0) {
+            // Odd birthdays, whose text has no fixed length, and records
+            // larger than the save's buffer at both ends of a half.
+            libro[0]->Cumple = std::numeric_limits<double>::quiet_NaN();
+            libro[n / 2]->Cumple = 12345.678901234;
+            libro[n - 1]->Varios.push_back(std::string(3 << 20, 'v'));
+            libro[n / 2]->Direccion.push_back(std::string((1 << 20) + 7, 'd'));
+        }
+        const std::string ruta = Ruta("grande.dat");
+        std::string error;
+        ASSERT_TRUE(GuardarAgenda(ruta, libro, error)) << error;
+        ASSERT_EQ(Contenido(ruta), SerializarAgenda(libro)) << n;
+        EXPECT_EQ(Entradas(), 1u);
+    }
 }
 
 TEST_F(ArchivoTest, FileReadInBlocksMatchesTheText)
