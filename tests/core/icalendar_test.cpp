@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
+#include <vector>
 #include <string>
 
 #include <libical/ical.h>
@@ -129,6 +131,40 @@ TEST(ICalendar, UidEstablesYDistintosParaEntradasIguales)
     ASSERT_EQ(uids(a).size(), 2u);
     EXPECT_NE(uids(a)[0], uids(a)[1]);
     EXPECT_EQ(uids(a), uids(b));
+}
+
+TEST(ICalendar, ListaLargaSaleEnSuOrdenConUidsUnicos)
+{
+    // Long enough to be written in two halves at once.
+    ListaAvisales l;
+    std::vector<std::string> esperados;
+    std::size_t omitidos = 0;
+    for (int i = 0; i < 5001; ++i) {
+        if (i % 500 == 499) {
+            l.push_back(Entrada(32, 0, 9999, "Imposible"));
+            ++omitidos;
+            continue;
+        }
+        // Every seventh repeats the one before, date and text.
+        const int n = i % 7 == 6 ? i - 1 : i;
+        const std::string texto = "Suceso " + std::to_string(n);
+        l.push_back(Entrada(1 + n % 28, n % 3 == 0 ? 0 : 1 + n % 12, n % 2 ? 9999 : 2030, texto.c_str()));
+        esperados.push_back(texto);
+    }
+    const ResultadoICalendar r = ExportarICalendar(l, kHoy, kAhora);
+    EXPECT_EQ(r.omitidos, omitidos);
+    EXPECT_EQ(r.exportados, esperados.size());
+    std::vector<std::string> resumenes;
+    std::set<std::string> uids;
+    for (std::size_t p = r.texto.find("\r\nSUMMARY:"); p != std::string::npos; p = r.texto.find("\r\nSUMMARY:", p + 1))
+        resumenes.push_back(r.texto.substr(p + 10, r.texto.find("\r\n", p + 2) - p - 10));
+    for (std::size_t p = r.texto.find("\r\nUID:"); p != std::string::npos; p = r.texto.find("\r\nUID:", p + 1))
+        uids.insert(r.texto.substr(p, r.texto.find("\r\n", p + 2) - p));
+    EXPECT_EQ(resumenes, esperados);
+    EXPECT_EQ(uids.size(), esperados.size());
+    int eventos = 0;
+    LeerCon(r.texto, eventos);
+    EXPECT_EQ(eventos, static_cast<int>(esperados.size()));
 }
 
 TEST(ICalendar, ListaVaciaEsUnCalendarioValido)
