@@ -1,30 +1,11 @@
 // Bindelora: an address book with a calendar of dated events.
-#include <QApplication>
-#include <QIcon>
-
+#include "cargador.h"
 #include "linea_ordenes.h"
-#include "platform/senales.h"
-#include "programa.h"
 
 int main(int argc, char* argv[])
 {
     // The modes for scripts run without a window, before any display is
     // looked for.
     if (const int codigo = bindelora::EjecutarLineaOrdenes(argc, argv); codigo >= 0) return codigo;
-
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Bindelora"));
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    // Lets the desktop match the windows to the installed launcher and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral(BINDELORA_APP_ID));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(BINDELORA_APP_ID)));
-    bindelora::TerminarConSenales();
-
-    bindelora::Programa programa(app.arguments());
-    if (programa.Terminado()) return 1;
-    // Signals and the end of the desktop session end the loop; the data
-    // files are written on the way out.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&programa] { programa.Apagar(); });
-    programa.Mostrar();
-    return app.exec();
+    return bindelora::EjecutarVentana(argc, argv);
 }

@@ -7,6 +7,8 @@
 #include <iterator>
 #include <string>
 
+#include <csignal>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -247,4 +249,35 @@ TEST_F(LineaOrdenes, ImportarNoEscribeConLaVentanaAbiertaEnLaMismaCarpeta)
     }
     EXPECT_EQ(Ejecutar({"--importar-vcard", carpeta + "/n.vcf"}, salida), 0);
     EXPECT_NE(Leer(Dat()), antes);
+}
+
+TEST_F(LineaOrdenes, LaVentanaSeCargaDesdeElProgramaCopiadoSolo)
+{
+    // The windows travel inside the program file: a lone copy opens them,
+    // here on a screen of its own, and writes the events on its way out.
+    ListaPibes libro;
+    libro.push_back(Pibe("Berta", "Abad", Dia(1990, 5, 17)));
+    Escribir(Dat(), SerializarAgenda(libro));
+    std::vector<std::string> entorno = {"XDG_CONFIG_HOME=" + carpeta + "/cfg", "HOME=" + carpeta, "LANG=C.UTF-8",
+                                        "QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + carpeta};
+    std::vector<char*> envp;
+    for (auto& e : entorno) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    char* argv[] = {programa.data(), nullptr};
+    posix_spawn_file_actions_t acciones;
+    posix_spawn_file_actions_init(&acciones);
+    posix_spawn_file_actions_addopen(&acciones, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid;
+    ASSERT_EQ(posix_spawn(&pid, programa.c_str(), &acciones, nullptr, argv, envp.data()), 0);
+    posix_spawn_file_actions_destroy(&acciones);
+    // The window holds the data folder while it runs.
+    for (int i = 0; i < 200 && !fs::exists(carpeta + "/bindelora.lock"); ++i) ::usleep(50000);
+    EXPECT_TRUE(fs::exists(carpeta + "/bindelora.lock"));
+    ::usleep(300000);
+    ::kill(pid, SIGTERM);
+    int estado = 0;
+    ::waitpid(pid, &estado, 0);
+    ASSERT_TRUE(WIFEXITED(estado));
+    EXPECT_EQ(WEXITSTATUS(estado), 0);
+    EXPECT_NE(Leer(Avs()).find("Berta"), std::string::npos);
 }
