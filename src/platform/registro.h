@@ -85,6 +85,7 @@ private:
     // CR LF).
     std::vector<std::string> lineas_;
     bool cargado_ = false;
+    bool limpiado_ = false;  // the leftovers of crashed saves, once per run
 
     bool Cargar();
     bool Guardar();

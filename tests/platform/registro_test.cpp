@@ -1,10 +1,14 @@
 #include "platform/registro.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <fstream>
 #include <iterator>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -170,6 +174,32 @@ TEST_F(RegistroArchivoTest, BasuraYLineasMalFormadas)
     ASSERT_TRUE(otro.AbrirClave(false));
     EXPECT_EQ(otro.LeerCadena("Nuevo", s), LecturaRegistro::Ok);
     EXPECT_EQ(s, "v");
+}
+
+TEST_F(RegistroArchivoTest, QuitaLoQueDejaronGuardadosInterrumpidos)
+{
+    // A child that has already ended leaves a process id nobody holds.
+    const pid_t muerto = ::fork();
+    if (muerto == 0) ::_exit(0);
+    ASSERT_GT(muerto, 0);
+    ::waitpid(muerto, nullptr, 0);
+    Poner(ruta, "REGEDIT4\r\n\r\n" + kLineaClave + "\r\n\"Uno\"=\"1\"\r\n");
+    const std::string huerfano = ruta + "." + std::to_string(muerto) + ".3.tmp";
+    // A save in progress in a running copy, and files that are not ours.
+    const std::string enCurso = ruta + "." + std::to_string(::getpid()) + ".1.tmp";
+    const std::string ajenos[] = {ruta + ".copia.tmp", ruta + "." + std::to_string(muerto) + ".tmp",
+                                  dir.path().toStdString() + "/Quenturo/Otro.reg." + std::to_string(muerto) + ".1.tmp"};
+    for (const std::string& f : {huerfano, enCurso}) Poner(f, "a");
+    for (const std::string& f : ajenos) Poner(f, "a");
+
+    RegistroArchivo r(ruta);
+    ASSERT_TRUE(r.AbrirClave(false));
+    std::string valor;
+    EXPECT_EQ(r.LeerCadena("Uno", valor), LecturaRegistro::Ok);
+    EXPECT_EQ(valor, "1");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(huerfano)));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(enCurso)));
+    for (const std::string& f : ajenos) EXPECT_TRUE(QFile::exists(QString::fromStdString(f))) << f;
 }
 
 TEST(RegistroRuta, XdgConfigHome)
