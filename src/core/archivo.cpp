@@ -175,6 +175,12 @@ bool EscribirArchivoSeguro(const std::string& ruta, const std::function<int(int 
     return EscribirConModo(ruta, escribir, -1, error);
 }
 
+bool LeerArchivoEntero(const std::string& ruta, std::string& datos, int& err)
+{
+    int modo = 0;
+    return LeerTodo(ruta, datos, modo, err);
+}
+
 int LimpiarTemporales(const std::string& ruta)
 {
     const fs::path camino(ruta);

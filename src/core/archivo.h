@@ -12,6 +12,9 @@ std::string NombreArchivoDatos(const std::string& rutaEjecutable, const std::str
 
 bool ExisteArchivo(const std::string& ruta);
 
+// The whole file into datos, in large reads; false with errno in err.
+bool LeerArchivoEntero(const std::string& ruta, std::string& datos, int& err);
+
 // Writes to a temporary file in the same folder, flushes it to disk and
 // renames it over ruta, so a failed save leaves the old file whole.
 // On failure returns false with a Spanish reason in error.

@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "core/archivo.h"
 
@@ -14,11 +12,10 @@ LecturaArchivoAvisal LeerArchivoAvisal(const std::string& ruta, const Fecha& hoy
     LecturaArchivoAvisal r;
     r.existe = ExisteArchivo(ruta);
     if (!r.existe) return r;
-    std::ifstream f(ruta, std::ios::binary);
     std::string datos;
-    if (f) datos.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    if (!f.is_open() || f.bad()) {
-        r.error = "No se pudo leer el archivo " + ruta + ": " + std::strerror(errno);
+    int err = 0;
+    if (!LeerArchivoEntero(ruta, datos, err)) {
+        r.error = "No se pudo leer el archivo " + ruta + ": " + std::strerror(err);
         return r;
     }
     r.abierto = true;

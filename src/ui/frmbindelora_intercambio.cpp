@@ -3,8 +3,6 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QMenu>
-#include <fstream>
-#include <iterator>
 
 #include "core/archivo.h"
 #include "core/icalendar.h"
@@ -40,10 +38,8 @@ std::string ConExtension(const QString& ruta, const char* extension)
 
 bool LeerArchivo(const std::string& ruta, std::string& datos)
 {
-    std::ifstream f(ruta, std::ios::binary);
-    if (!f) return false;
-    datos.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    return !f.bad();
+    int err = 0;
+    return LeerArchivoEntero(ruta, datos, err);
 }
 
 }  // namespace
