@@ -15,6 +15,7 @@
 
 #include "core/archivo.h"
 #include "core/memoria.h"
+#include "core/paralelo.h"
 
 namespace bindelora {
 
@@ -343,13 +344,13 @@ std::string SerializarAgenda(const ListaPibes& lista)
     char* const inicio2 = s.data() + cota1;
     char* fin2 = inicio2;
     std::thread segunda;
-    if (mitad < n) segunda = std::thread([&] { fin2 = EscribirRegistros(inicio2, lista, mitad, n); });
+    if (mitad < n) segunda = EnOtroHilo([&] { fin2 = EscribirRegistros(inicio2, lista, mitad, n); });
     Escritor e{s.data()};
     e.Linea(kCabecera, {});
     e.Linea(kSeparador, {});
     char* fin = EscribirRegistros(e.p, lista, 0, mitad);
-    if (segunda.joinable()) {
-        segunda.join();
+    if (mitad < n) {
+        if (segunda.joinable()) segunda.join();
         std::memmove(fin, inicio2, static_cast<std::size_t>(fin2 - inicio2));
         fin += fin2 - inicio2;
     }
@@ -427,13 +428,13 @@ int VolcarAgenda(int fd, const ListaPibes& lista)
     int err2 = 0;
     std::thread segunda;
     if (mitad < n)
-        segunda = std::thread([&] {
+        segunda = EnOtroHilo([&] {
             inicio2 = static_cast<off_t>(cabecera.size() + TamanoRegistros(lista, 0, mitad));
             err2 = VolcarRegistros(fd, inicio2, {}, lista, mitad, n, fin2);
         });
     int err = VolcarRegistros(fd, 0, cabecera, lista, 0, mitad, fin1);
-    if (segunda.joinable()) {
-        segunda.join();
+    if (mitad < n) {
+        if (segunda.joinable()) segunda.join();
         if (err == 0) err = err2;
         // Never expected: the halves would not meet, so all is written again
         // in one go rather than leave a gap or an overlap in the file.

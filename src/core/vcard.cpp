@@ -966,13 +966,13 @@ LecturaVCard LeerVCard(std::string_view datos, std::size_t minimoParaPartir)
     // A large file is read in two halves, one in a second thread: the
     // reading is most of an import's time.
     Importador a, b;
-    std::thread segundo([&] {
+    std::thread segundo = EnOtroHilo([&] {
         // Its contacts take about twice its part of the file.
         PrepararArenaDelHilo(2 * (datos.size() - corte));
         b.Leer(datos.substr(corte));
     });
     a.Leer(datos.substr(0, corte));
-    segundo.join();
+    if (segundo.joinable()) segundo.join();
     LecturaVCard& r = a.r;
     r.hayTarjetas = r.hayTarjetas || b.r.hayTarjetas;
     r.pibes.reserve(r.pibes.size() + b.r.pibes.size());
@@ -1055,9 +1055,9 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
         // Two halves sorted at once, then merged: still stable, as the
         // first half's equals stay first.
         const auto medio = orden_.begin() + static_cast<std::ptrdiff_t>(orden_.size() / 2);
-        std::thread segunda([&] { std::stable_sort(medio, orden_.end(), antes); });
+        std::thread segunda = EnOtroHilo([&] { std::stable_sort(medio, orden_.end(), antes); });
         std::stable_sort(orden_.begin(), medio, antes);
-        segunda.join();
+        if (segunda.joinable()) segunda.join();
         std::inplace_merge(orden_.begin(), medio, orden_.end(), antes);
     } else {
         std::stable_sort(orden_.begin(), orden_.end(), antes);

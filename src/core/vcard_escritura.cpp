@@ -9,7 +9,9 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -22,6 +24,7 @@
 
 #include "core/agenda.h"
 #include "core/fecha.h"
+#include "core/paralelo.h"
 #include "core/texto.h"
 #include "core/vcard.h"
 #include "core/vcard_interno.h"
@@ -661,21 +664,34 @@ ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd,
     // thread reads and two others write, each its own batch, in turn.
     std::deque<LoteExportacion> lotes(6);
     Reparto reparto(lotes);
-    auto escritor = [&] {
-        while (LoteExportacion* lote = reparto.TomarLleno()) {
-            const bool sigue = reparto.error.load(std::memory_order_relaxed) == 0;
-            if (sigue) {
-                lote->salida.Vaciar();
-                for (std::size_t i = 0; i < lote->n; ++i) EscribirPibe(lote->salida, lote->pibes[i], version);
-            }
-            reparto.EsperarTurno(lote);
-            if (sigue && reparto.error.load(std::memory_order_relaxed) == 0) {
-                if (const int e = EscribirTodo(fd, lote->salida.Escrito()); e != 0) reparto.error.store(e);
-            }
-            reparto.Escrito(lote);
+    auto escribirLote = [&](LoteExportacion* lote) {
+        const bool sigue = reparto.error.load(std::memory_order_relaxed) == 0;
+        if (sigue) {
+            lote->salida.Vaciar();
+            for (std::size_t i = 0; i < lote->n; ++i) EscribirPibe(lote->salida, lote->pibes[i], version);
         }
+        reparto.EsperarTurno(lote);
+        if (sigue && reparto.error.load(std::memory_order_relaxed) == 0) {
+            if (const int e = EscribirTodo(fd, lote->salida.Escrito()); e != 0) reparto.error.store(e);
+        }
+        reparto.Escrito(lote);
     };
-    std::thread escritores[2] = {std::thread(escritor), std::thread(escritor)};
+    std::vector<std::thread> escritores;
+    for (int i = 0; i < 2; ++i) {
+        try {
+            escritores.push_back(NuevoHilo([&] {
+                while (LoteExportacion* lote = reparto.TomarLleno()) escribirLote(lote);
+            }));
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    // When the system cannot start a thread, this one writes each batch as
+    // soon as it is read.
+    auto entregar = [&](LoteExportacion* l) {
+        reparto.Entregar(l);
+        if (escritores.empty()) escribirLote(reparto.TomarLleno());
+    };
 
     LineasAgenda l(archivo.Datos());
     r.estado = EstadoLectura::SinRegistros;
@@ -694,7 +710,7 @@ ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd,
                 }
                 ++r.contactos;
                 if (++lote->n == LoteExportacion::kPibes) {
-                    reparto.Entregar(lote);
+                    entregar(lote);
                     lote = nullptr;
                     // A failed write ends the reading too.
                     if (reparto.error.load(std::memory_order_relaxed) != 0) break;
@@ -703,7 +719,7 @@ ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd,
             } while (!l.AlFinal());
         }
     }
-    if (lote && lote->n > 0) reparto.Entregar(lote);
+    if (lote && lote->n > 0) entregar(lote);
     else if (lote) reparto.Devolver(lote);
     reparto.Terminar();
     for (auto& e : escritores) e.join();
