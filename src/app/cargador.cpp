@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <dlfcn.h>
 #include <sys/mman.h>
@@ -30,11 +31,24 @@ bool EscribirModulo(int fd)
     return true;
 }
 
+// An anonymous memory file that may hold code: newer kernels can make such
+// files non-executable unless asked (MFD_EXEC), older ones know no such flag.
+int MemoriaEjecutable()
+{
+#ifndef MFD_EXEC
+    constexpr unsigned int MFD_EXEC = 0x0010U;
+#endif
+    int fd = ::memfd_create("bindelora-ventana", MFD_CLOEXEC | MFD_EXEC);
+    if (fd < 0 && errno == EINVAL) fd = ::memfd_create("bindelora-ventana", MFD_CLOEXEC);
+    return fd;
+}
+
 // In memory when the system allows it; otherwise in a temporary file that
-// is gone as soon as it is loaded.
+// is gone as soon as it is loaded, in the first folder that lets it run
+// (a temporary folder may be mounted without that right).
 void* CargarModulo(std::string& error)
 {
-    const int memoria = ::memfd_create("bindelora-ventana", MFD_CLOEXEC);
+    const int memoria = MemoriaEjecutable();
     if (memoria >= 0) {
         void* h = nullptr;
         if (EscribirModulo(memoria)) {
@@ -46,23 +60,30 @@ void* CargarModulo(std::string& error)
         ::close(memoria);
         if (h) return h;
     }
-    const char* tmp = std::getenv("TMPDIR");
-    std::string ruta = std::string(tmp && *tmp ? tmp : "/tmp") + "/bindelora-ventana-XXXXXX";
-    const int fd = ::mkstemp(ruta.data());
-    if (fd < 0) {
-        if (error.empty()) error = std::strerror(errno);
-        return nullptr;
+    std::vector<std::string> carpetas;
+    for (const char* variable : {"XDG_RUNTIME_DIR", "TMPDIR"})
+        if (const char* v = std::getenv(variable); v && *v) carpetas.push_back(v);
+    carpetas.insert(carpetas.end(), {"/tmp", "/var/tmp", "/dev/shm"});
+    if (const char* casa = std::getenv("HOME"); casa && *casa) carpetas.push_back(std::string(casa) + "/.cache");
+    for (const std::string& carpeta : carpetas) {
+        std::string ruta = carpeta + "/bindelora-ventana-XXXXXX";
+        const int fd = ::mkstemp(ruta.data());
+        if (fd < 0) {
+            if (error.empty()) error = std::strerror(errno);
+            continue;
+        }
+        void* h = nullptr;
+        if (EscribirModulo(fd) && ::close(fd) == 0) {
+            h = ::dlopen(ruta.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (!h) error = ::dlerror();
+        } else {
+            error = std::strerror(errno);
+            ::close(fd);
+        }
+        ::unlink(ruta.c_str());
+        if (h) return h;
     }
-    void* h = nullptr;
-    if (EscribirModulo(fd) && ::close(fd) == 0) {
-        h = ::dlopen(ruta.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!h) error = ::dlerror();
-    } else {
-        error = std::strerror(errno);
-        ::close(fd);
-    }
-    ::unlink(ruta.c_str());
-    return h;
+    return nullptr;
 }
 
 }  // namespace
