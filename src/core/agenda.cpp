@@ -288,22 +288,31 @@ ResultadoLectura LeerAgendaDeTexto(std::string_view datos, ListaPibes& lista)
 
 namespace {
 
-// Room the records [desde, hasta) take at most: the birthday text counted
-// at its longest.
-std::size_t CotaRegistros(const ListaPibes& lista, std::size_t desde, std::size_t hasta)
+// Room the records [desde, hasta) take: exactly, or at most (cheaper) with
+// the birthday text counted at its longest.
+std::size_t MedirRegistros(const ListaPibes& lista, std::size_t desde, std::size_t hasta, bool exacta)
 {
-    constexpr std::size_t kLinea = 6;
+    constexpr std::size_t kLinea = 6;  // a tag of four and CR LF
+    char cumple[kMaxCumple];
     std::size_t total = 0;
     for (std::size_t i = desde; i < hasta; ++i) {
         const TPibe& p = *lista[i];
         total += p.Nombre.size() + p.Ape1.size() + p.Ape2.size() + p.TfnoCasa.size() + p.TfnoMovil.size() +
                  p.EMail.size() + p.Grupo.size() + 7 * kLinea;
-        total += kLinea + kMaxCumple + kLinea + 1 + 2 * kLinea;
+        total += kLinea + (exacta ? FormatearCumpleEn(p.Cumple, cumple) : kMaxCumple) + kLinea + 1 + 2 * kLinea;
         for (const auto& l : p.Direccion) total += kLinea + l.size();
         for (const auto& l : p.Varios) total += kLinea + l.size();
     }
     return total;
 }
+
+std::size_t CotaRegistros(const ListaPibes& lista, std::size_t desde, std::size_t hasta)
+{
+    return MedirRegistros(lista, desde, hasta, false);
+}
+
+// From this many contacts on, a book is written in two halves at once.
+constexpr std::size_t kParaleloAgenda = 20000;
 
 // The records [desde, hasta) from p on; returns where they end.
 char* EscribirRegistros(char* p, const ListaPibes& lista, std::size_t desde, std::size_t hasta)
@@ -333,49 +342,16 @@ char* EscribirRegistros(char* p, const ListaPibes& lista, std::size_t desde, std
 
 std::string SerializarAgenda(const ListaPibes& lista)
 {
-    // A large book is written in two halves at once: the second into the
-    // far part of the buffer, moved down to where the first ends.
-    constexpr std::size_t kParalelo = 20000;
-    const std::size_t n = lista.size();
-    const std::size_t mitad = n >= kParalelo ? n / 2 : n;
-    const std::size_t cota1 =
-        kCabecera.size() + kSeparador.size() + 2 * kFinLinea.size() + CotaRegistros(lista, 0, mitad);
-    std::string s(cota1 + CotaRegistros(lista, mitad, n), '\0');
-    char* const inicio2 = s.data() + cota1;
-    char* fin2 = inicio2;
-    std::thread segunda;
-    if (mitad < n) segunda = EnOtroHilo([&] { fin2 = EscribirRegistros(inicio2, lista, mitad, n); });
+    std::string s(kCabecera.size() + kSeparador.size() + 2 * kFinLinea.size() + CotaRegistros(lista, 0, lista.size()),
+                  '\0');
     Escritor e{s.data()};
     e.Linea(kCabecera, {});
     e.Linea(kSeparador, {});
-    char* fin = EscribirRegistros(e.p, lista, 0, mitad);
-    if (mitad < n) {
-        if (segunda.joinable()) segunda.join();
-        std::memmove(fin, inicio2, static_cast<std::size_t>(fin2 - inicio2));
-        fin += fin2 - inicio2;
-    }
-    s.resize(static_cast<std::size_t>(fin - s.data()));
+    s.resize(static_cast<std::size_t>(EscribirRegistros(e.p, lista, 0, lista.size()) - s.data()));
     return s;
 }
 
 namespace {
-
-// The exact size of the records [desde, hasta) as EscribirRegistros writes them.
-std::size_t TamanoRegistros(const ListaPibes& lista, std::size_t desde, std::size_t hasta)
-{
-    constexpr std::size_t kLinea = 6;  // a tag of four and CR LF
-    char cumple[kMaxCumple];
-    std::size_t total = 0;
-    for (std::size_t i = desde; i < hasta; ++i) {
-        const TPibe& p = *lista[i];
-        total += p.Nombre.size() + p.Ape1.size() + p.Ape2.size() + p.TfnoCasa.size() + p.TfnoMovil.size() +
-                 p.EMail.size() + p.Grupo.size() + 7 * kLinea;
-        total += kLinea + FormatearCumpleEn(p.Cumple, cumple) + kLinea + 1 + 2 * kLinea;
-        for (const auto& l : p.Direccion) total += kLinea + l.size();
-        for (const auto& l : p.Varios) total += kLinea + l.size();
-    }
-    return total;
-}
 
 // Writes the records [desde, hasta), after cabecera, into fd from byte
 // posicion on, through a buffer of its own; 0 or the errno of the failure.
@@ -419,17 +395,16 @@ int VolcarRegistros(int fd, off_t posicion, std::string_view cabecera, const Lis
 // second from where the first will end.
 int VolcarAgenda(int fd, const ListaPibes& lista)
 {
-    constexpr std::size_t kParalelo = 20000;
     std::string cabecera;
     cabecera.append(kCabecera).append(kFinLinea).append(kSeparador).append(kFinLinea);
     const std::size_t n = lista.size();
-    const std::size_t mitad = n >= kParalelo ? n / 2 : n;
+    const std::size_t mitad = n >= kParaleloAgenda ? n / 2 : n;
     off_t inicio2 = 0, fin1 = 0, fin2 = 0;
     int err2 = 0;
     std::thread segunda;
     if (mitad < n)
         segunda = EnOtroHilo([&] {
-            inicio2 = static_cast<off_t>(cabecera.size() + TamanoRegistros(lista, 0, mitad));
+            inicio2 = static_cast<off_t>(cabecera.size() + MedirRegistros(lista, 0, mitad, true));
             err2 = VolcarRegistros(fd, inicio2, {}, lista, mitad, n, fin2);
         });
     int err = VolcarRegistros(fd, 0, cabecera, lista, 0, mitad, fin1);

@@ -105,8 +105,8 @@ TEST(AgendaFormato, RoundTripIsByteForByte)
     EXPECT_EQ(leida[3]->Cumple, 36892.5);
 }
 
-// A large book is written in two halves at once; the bytes must be those
-// of the two halves written one after the other.
+// The text of a book is that of its two halves one after the other, which
+// is what lets a large book be saved in two halves at once.
 TEST(AgendaFormato, LargeBookWrittenInHalvesIsTheSameText)
 {
     ListaPibes libro, primera, segunda;
