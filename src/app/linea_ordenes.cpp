@@ -11,7 +11,6 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -101,31 +100,6 @@ bool EscribirSalida(const std::string& ruta, const std::string& datos, std::stri
     }
     if (err != 0) error = "No se pudo escribir " + ruta + ": " + std::strerror(err);
     return err == 0;
-}
-
-bool LeerEntrada(const std::string& ruta, std::string& datos, std::string& error)
-{
-    int fd = ruta == "-" ? STDIN_FILENO : ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = "No se pudo abrir " + ruta + ": " + std::strerror(errno);
-        return false;
-    }
-    struct stat st;
-    if (fd != STDIN_FILENO && ::fstat(fd, &st) == 0 && st.st_size > 0) datos.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[1 << 16];
-    for (;;) {
-        ssize_t r = ::read(fd, buf, sizeof buf);
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) {
-            error = "No se pudo leer " + ruta + ": " + std::strerror(errno);
-            if (fd != STDIN_FILENO) ::close(fd);
-            return false;
-        }
-        if (r == 0) break;
-        datos.append(buf, static_cast<std::size_t>(r));
-    }
-    if (fd != STDIN_FILENO) ::close(fd);
-    return true;
 }
 
 struct Datos {
@@ -220,51 +194,26 @@ int ExportarVCardOrden(const std::string& archivo, VersionVCard version)
     return 0;
 }
 
-// A regular file is mapped rather than copied: on a large import the copy's
-// fresh memory costs more than reading it.
-class Entrada {
-public:
-    ~Entrada()
-    {
-        if (mapa_) ::munmap(mapa_, largo_);
+// The input file ("-": standard input), mapped when it is a regular file:
+// on a large import a copy's fresh memory costs more than reading it.
+bool AbrirEntrada(const std::string& ruta, ArchivoEnMemoria& entrada, std::string& error)
+{
+    const int fd = ruta == "-" ? STDIN_FILENO : ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "No se pudo abrir " + ruta + ": " + std::strerror(errno);
+        return false;
     }
-
-    bool Abrir(const std::string& ruta, std::string& error)
-    {
-        if (ruta != "-") {
-            const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
-            struct stat st;
-            if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-                largo_ = static_cast<std::size_t>(st.st_size);
-                void* m = ::mmap(nullptr, largo_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-                ::close(fd);
-                if (m != MAP_FAILED) {
-                    mapa_ = m;
-                    return true;
-                }
-            } else if (fd >= 0) {
-                ::close(fd);
-            }
-        }
-        return LeerEntrada(ruta, copia_, error);
-    }
-
-    std::string_view Datos() const
-    {
-        return mapa_ ? std::string_view(static_cast<const char*>(mapa_), largo_) : std::string_view(copia_);
-    }
-
-private:
-    void* mapa_ = nullptr;
-    std::size_t largo_ = 0;
-    std::string copia_;
-};
+    const int err = entrada.Abrir(fd);
+    if (fd != STDIN_FILENO) ::close(fd);
+    if (err != 0) error = "No se pudo leer " + ruta + ": " + std::strerror(err);
+    return err == 0;
+}
 
 int ImportarVCardOrden(const std::string& archivo)
 {
-    Entrada entrada;
+    ArchivoEnMemoria entrada;
     std::string error;
-    if (!entrada.Abrir(archivo, error)) {
+    if (!AbrirEntrada(archivo, entrada, error)) {
         Decir(stderr, "bindelora: " + error);
         return 1;
     }

@@ -3,12 +3,14 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <random>
 #include <string_view>
 #include <system_error>
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +28,8 @@ std::string ErrorGuardar(const std::string& ruta, int err)
 
 constexpr std::string_view kMarcaTemporal = ".tmp-";
 
+}  // namespace
+
 bool SoloDigitos(std::string_view s)
 {
     if (s.empty() || s.size() > 10) return false;
@@ -33,6 +37,8 @@ bool SoloDigitos(std::string_view s)
         if (c < '0' || c > '9') return false;
     return true;
 }
+
+namespace {
 
 // The process id in a temporary file's name "<file>.tmp-<pid>-<n>", or -1
 // when the name is not one of ours.
@@ -181,24 +187,14 @@ bool LeerArchivoEntero(const std::string& ruta, std::string& datos, int& err)
     return LeerTodo(ruta, datos, modo, err);
 }
 
-int LimpiarTemporales(const std::string& ruta)
+int QuitarDeProcesosTerminados(const std::string& carpeta, const std::function<long(std::string_view)>& pidDe)
 {
-    const fs::path camino(ruta);
-    // "x.dat" -> "x.": the prefix shared by all the data files of the run.
-    std::string prefijo = camino.filename().string();
-    std::size_t punto = prefijo.rfind('.');
-    prefijo = (punto == std::string::npos || punto == 0 ? prefijo + "." : prefijo.substr(0, punto + 1));
-    fs::path carpeta = camino.parent_path();
-    if (carpeta.empty()) carpeta = ".";
-
     int quitados = 0;
     std::error_code ec;
-    fs::directory_iterator it(carpeta, ec);
+    fs::directory_iterator it(carpeta.empty() ? fs::path(".") : fs::path(carpeta), ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const std::string nombre = it->path().filename().string();
-        if (nombre.compare(0, prefijo.size(), prefijo) != 0) continue;
-        const long pid = PidDeTemporal(nombre);
-        if (pid <= 0) continue;
+        const long pid = pidDe(it->path().filename().string());
+        if (pid <= 0 || pid > std::numeric_limits<pid_t>::max()) continue;
         // A live process may still be writing it (a save of this very run,
         // or a pid reused since: then the file waits for a later start).
         if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
@@ -207,6 +203,18 @@ int LimpiarTemporales(const std::string& ruta)
         if (::unlink(it->path().c_str()) == 0) ++quitados;
     }
     return quitados;
+}
+
+int LimpiarTemporales(const std::string& ruta)
+{
+    const fs::path camino(ruta);
+    // "x.dat" -> "x.": the prefix shared by all the data files of the run.
+    std::string prefijo = camino.filename().string();
+    std::size_t punto = prefijo.rfind('.');
+    prefijo = (punto == std::string::npos || punto == 0 ? prefijo + "." : prefijo.substr(0, punto + 1));
+    return QuitarDeProcesosTerminados(camino.parent_path().string(), [&prefijo](std::string_view nombre) {
+        return nombre.substr(0, prefijo.size()) == prefijo ? PidDeTemporal(nombre) : -1;
+    });
 }
 
 bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& error)
@@ -237,6 +245,42 @@ bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& er
     }
     error = "No se pudo guardar la copia de " + ruta + ": demasiadas copias";
     return false;
+}
+
+ArchivoEnMemoria::~ArchivoEnMemoria()
+{
+    if (mapa_) ::munmap(mapa_, largo_);
+}
+
+int ArchivoEnMemoria::Abrir(int fd)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return errno;
+    // Mapped only from its start: standard input may come from a file
+    // already partly read.
+    const bool mapeable = S_ISREG(st.st_mode) && st.st_size > 0 && ::lseek(fd, 0, SEEK_CUR) == 0;
+    if (mapeable) {
+        largo_ = static_cast<std::size_t>(st.st_size);
+        void* m = ::mmap(nullptr, largo_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (m != MAP_FAILED) {
+            mapa_ = m;
+            return 0;
+        }
+    }
+    if (S_ISREG(st.st_mode) && st.st_size > 0) copia_.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[1 << 16];
+    for (;;) {
+        const ssize_t r = ::read(fd, buf, sizeof buf);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return errno;
+        if (r == 0) return 0;
+        copia_.append(buf, static_cast<std::size_t>(r));
+    }
+}
+
+std::string_view ArchivoEnMemoria::Datos() const
+{
+    return mapa_ ? std::string_view(static_cast<const char*>(mapa_), largo_) : std::string_view(copia_);
 }
 
 bool EscribirTodo(int fd, const char* p, std::size_t n)

@@ -2,6 +2,7 @@
 // Whole-file reads and safe writes for the two data files.
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace bindelora {
 
@@ -23,6 +24,13 @@ bool EscribirArchivoSeguro(const std::string& ruta, const std::string& datos, st
 // escribir, which returns 0, or the errno of a failed write.
 bool EscribirArchivoSeguro(const std::string& ruta, const std::function<int(int fd)>& escribir, std::string& error);
 
+// One to ten decimal digits, as process ids and counters in file names.
+bool SoloDigitos(std::string_view s);
+
+// Removes the regular files of carpeta whose name pidDe maps to the id of a
+// process that is gone (0 or less: not such a file); returns how many.
+int QuitarDeProcesosTerminados(const std::string& carpeta, const std::function<long(std::string_view nombre)>& pidDe);
+
 // Removes what a save cut short left behind: the temporary files of
 // EscribirArchivoSeguro for the data files named like ruta ("x.dat" covers
 // x.dat, x.avs and their backups), whose writing process is gone. Call it
@@ -32,6 +40,27 @@ int LimpiarTemporales(const std::string& ruta);
 // Copies ruta to the first free name among ruta + ".bak", ruta + ".bak.1",
 // ... (an earlier backup is never replaced). Returns the name used.
 bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& error);
+
+// A whole file's bytes: mapped when it is a regular file (the data files
+// are only ever replaced by a rename, never rewritten in place, so the map
+// stays whole), read into memory otherwise (a pipe, standard input).
+class ArchivoEnMemoria {
+public:
+    ArchivoEnMemoria() = default;
+    ArchivoEnMemoria(const ArchivoEnMemoria&) = delete;
+    ArchivoEnMemoria& operator=(const ArchivoEnMemoria&) = delete;
+    ~ArchivoEnMemoria();
+
+    // Takes in what fd holds from its current place on; 0, or the errno of
+    // the failure. fd stays open and may be closed right after.
+    int Abrir(int fd);
+    std::string_view Datos() const;
+
+private:
+    void* mapa_ = nullptr;
+    std::size_t largo_ = 0;
+    std::string copia_;
+};
 
 // Writes all of p to fd, going on after interrupted and short writes;
 // false with errno set on failure.

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +22,7 @@
 #endif
 
 #include "core/agenda.h"
+#include "core/archivo.h"
 #include "core/fecha.h"
 #include "core/paralelo.h"
 #include "core/texto.h"
@@ -408,49 +408,6 @@ std::string ExportarVCard(const ListaPibes& lista, VersionVCard version)
 
 namespace {
 
-// The agenda file, mapped when it is a regular file (an agenda is only ever
-// replaced by a rename, never rewritten in place), read whole otherwise.
-class ArchivoAgenda {
-public:
-    ~ArchivoAgenda()
-    {
-        if (mapa_) ::munmap(mapa_, largo_);
-    }
-
-    // 0, or the errno of the failure.
-    int Abrir(int fd)
-    {
-        struct stat st;
-        if (::fstat(fd, &st) != 0) return errno;
-        if (S_ISREG(st.st_mode) && st.st_size > 0) {
-            largo_ = static_cast<std::size_t>(st.st_size);
-            void* m = ::mmap(nullptr, largo_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-            if (m != MAP_FAILED) {
-                mapa_ = m;
-                return 0;
-            }
-        }
-        char buf[1 << 16];
-        for (;;) {
-            const ssize_t r = ::read(fd, buf, sizeof buf);
-            if (r < 0 && errno == EINTR) continue;
-            if (r < 0) return errno;
-            if (r == 0) return 0;
-            copia_.append(buf, static_cast<std::size_t>(r));
-        }
-    }
-
-    std::string_view Datos() const
-    {
-        return mapa_ ? std::string_view(static_cast<const char*>(mapa_), largo_) : std::string_view(copia_);
-    }
-
-private:
-    void* mapa_ = nullptr;
-    std::size_t largo_ = 0;
-    std::string copia_;
-};
-
 // The first CR or LF from p on, or fin.
 inline const char* FinDeLinea(const char* p, const char* fin)
 {
@@ -646,7 +603,7 @@ int EscribirTodo(int fd, std::string_view d)
 ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd, VersionVCard version)
 {
     ResultadoExportacion r;
-    ArchivoAgenda archivo;
+    ArchivoEnMemoria archivo;
     {
         const int entrada = ::open(rutaAgenda.c_str(), O_RDONLY | O_CLOEXEC);
         if (entrada < 0 && (errno == ENOENT || errno == ENOTDIR)) return r;  // NoExiste

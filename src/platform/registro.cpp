@@ -1,17 +1,17 @@
 #include "platform/registro.h"
 
+#include "core/archivo.h"
+
 #include <QString>
 
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
-#include <limits>
 #include <string_view>
 #include <system_error>
 #include <utility>
 
-#include <csignal>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -363,42 +363,25 @@ bool EscribirAtomico(const std::string& ruta, const std::string& datos, std::str
     return true;
 }
 
-bool SoloDigitos(std::string_view s)
-{
-    if (s.empty() || s.size() > 10) return false;
-    for (char c : s)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
-// What saves cut short by a crash left beside the store: "<file>.<pid>.<n>.tmp"
-// of processes that are gone. A live process may be writing its own.
+// What saves cut short by a crash left beside the store:
+// "<file>.<pid>.<n>.tmp" of processes that are gone.
 void QuitarTemporalesHuerfanos(const std::string& ruta)
 {
     namespace fs = std::filesystem;
     const fs::path camino(ruta);
     const std::string prefijo = camino.filename().string() + ".";
     constexpr std::string_view kFin = ".tmp";
-    std::error_code ec;
-    fs::directory_iterator it(camino.parent_path().empty() ? fs::path(".") : camino.parent_path(), ec);
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const std::string nombre = it->path().filename().string();
-        if (nombre.size() <= prefijo.size() + kFin.size() || nombre.compare(0, prefijo.size(), prefijo) != 0 ||
-            nombre.compare(nombre.size() - kFin.size(), kFin.size(), kFin) != 0)
-            continue;
-        const std::string_view medio =
-            std::string_view(nombre).substr(prefijo.size(), nombre.size() - prefijo.size() - kFin.size());
+    QuitarDeProcesosTerminados(camino.parent_path().string(), [&](std::string_view nombre) -> long {
+        if (nombre.size() <= prefijo.size() + kFin.size() || nombre.substr(0, prefijo.size()) != prefijo ||
+            nombre.substr(nombre.size() - kFin.size()) != kFin)
+            return -1;
+        const std::string_view medio = nombre.substr(prefijo.size(), nombre.size() - prefijo.size() - kFin.size());
         const std::size_t punto = medio.find('.');
         if (punto == std::string_view::npos || !SoloDigitos(medio.substr(0, punto)) ||
             !SoloDigitos(medio.substr(punto + 1)))
-            continue;
-        const long pid = std::stol(std::string(medio.substr(0, punto)));
-        if (pid <= 0 || pid > std::numeric_limits<pid_t>::max() || ::kill(static_cast<pid_t>(pid), 0) == 0 ||
-            errno != ESRCH)
-            continue;
-        std::error_code ecTipo;
-        if (it->is_regular_file(ecTipo)) ::unlink(it->path().c_str());
-    }
+            return -1;
+        return std::stol(std::string(medio.substr(0, punto)));
+    });
 }
 
 enum class ResultadoLeer { Ok, NoExiste, Error };
