@@ -30,6 +30,12 @@ constexpr std::string_view kMarcaTemporal = ".tmp-";
 
 }  // namespace
 
+std::string SinBarraFinal(std::string s)
+{
+    while (s.size() > 1 && s.back() == '/') s.pop_back();
+    return s;
+}
+
 bool SoloDigitos(std::string_view s)
 {
     if (s.empty() || s.size() > 10) return false;

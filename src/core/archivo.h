@@ -27,6 +27,9 @@ bool EscribirArchivoSeguro(const std::string& ruta, const std::function<int(int 
 // One to ten decimal digits, as process ids and counters in file names.
 bool SoloDigitos(std::string_view s);
 
+// A folder named with or without its trailing slashes, without them ("/" stays).
+std::string SinBarraFinal(std::string s);
+
 // Removes the regular files of carpeta whose name pidDe maps to the id of a
 // process that is gone (0 or less: not such a file); returns how many.
 int QuitarDeProcesosTerminados(const std::string& carpeta, const std::function<long(std::string_view nombre)>& pidDe);

@@ -13,12 +13,6 @@ namespace bindelora {
 
 namespace {
 
-std::string SinBarraFinal(std::string s)
-{
-    while (s.size() > 1 && s.back() == '/') s.pop_back();
-    return s;
-}
-
 std::string CarpetaDe(const std::string& ruta)
 {
     const std::size_t barra = ruta.rfind('/');

@@ -446,13 +446,6 @@ std::string Carpeta(const char* variable)
     return v ? std::string(v) : std::string();
 }
 
-std::string SinBarraFinal(std::string s)
-{
-    while (s.size() > 1 && s.back() == '/')
-        s.pop_back();
-    return s;
-}
-
 // ---------------------------------------------------------------- memory
 
 std::map<std::string, ValorRegistro>::iterator BuscarEnMapa(std::map<std::string, ValorRegistro>& m,

@@ -14,15 +14,14 @@
 #include "core/agenda.h"
 #include "core/archivo.h"
 #include "core/texto.h"
+#include "ayudas.h"
 
 using namespace bindelora;
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string C(const char* utf8) { return Utf8ACp1252(utf8); }
-
-std::unique_ptr<TPibe> Pibe(const char* nombre, double cumple = 0, bool avisal = false,
+std::unique_ptr<TPibe> PibeAgenda(const char* nombre, double cumple = 0, bool avisal = false,
                             std::vector<std::string> dir = {}, std::vector<std::string> varios = {})
 {
     auto p = std::make_unique<TPibe>();
@@ -38,7 +37,7 @@ std::unique_ptr<TPibe> Pibe(const char* nombre, double cumple = 0, bool avisal =
 ListaPibes Previa()
 {
     ListaPibes l;
-    l.push_back(Pibe("Previo"));
+    l.push_back(PibeAgenda("Previo"));
     return l;
 }
 
@@ -66,24 +65,24 @@ const std::string kCabecera = "VER:2.1\r\n----\r\n";
 ListaPibes LibroVariado()
 {
     ListaPibes l;
-    auto p = Pibe("José María", 36892, true, {C("C/ Núñez de Balboa, 3º"), "28001 Madrid"}, {"----", "", "x"});
+    auto p = PibeAgenda("José María", 36892, true, {C("C/ Núñez de Balboa, 3º"), "28001 Madrid"}, {"----", "", "x"});
     p->Ape1 = C("Peña"), p->Ape2 = C("Ibáñez"), p->TfnoCasa = "915551234", p->TfnoMovil = "600111222";
     p->EMail = "jm@correo.es", p->Grupo = "Familia";
     l.push_back(std::move(p));
-    l.push_back(Pibe(""));                                   // every field empty
-    l.push_back(Pibe("Sin año", -693593 + 45, true, {""}));  // birthday typed without a year
-    l.push_back(Pibe("Fracción", 36892.5, false, {}, {C("€ y ñ"), "VAR:", "----"}));
-    l.push_back(Pibe("----", 2958465));
+    l.push_back(PibeAgenda(""));                                   // every field empty
+    l.push_back(PibeAgenda("Sin año", -693593 + 45, true, {""}));  // birthday typed without a year
+    l.push_back(PibeAgenda("Fracción", 36892.5, false, {}, {C("€ y ñ"), "VAR:", "----"}));
+    l.push_back(PibeAgenda("----", 2958465));
     return l;
 }
 
 TEST(AgendaFormato, ExactBytes)
 {
     ListaPibes l;
-    auto p = Pibe("Íñigo", 36892, true, {"C/ Mayor 1", "Madrid"});
+    auto p = PibeAgenda("Íñigo", 36892, true, {"C/ Mayor 1", "Madrid"});
     p->Ape1 = C("Muñoz"), p->TfnoMovil = "600", p->Grupo = "Amigos";
     l.push_back(std::move(p));
-    l.push_back(Pibe("Ana", 0, false, {}, {"nota"}));
+    l.push_back(PibeAgenda("Ana", 0, false, {}, {"nota"}));
     EXPECT_EQ(SerializarAgenda(l),
               "VER:2.1\r\n----\r\n"
               "NOM:\xCD\xF1igo\r\nAP1:Mu\xF1oz\r\nAP2:\r\nTFC:\r\nTFM:600\r\nEMA:\r\nGRP:Amigos\r\n"
@@ -364,7 +363,7 @@ TEST_F(ArchivoTest, FileReadInBlocksMatchesTheText)
     // style; plus a note longer than a block.
     constexpr std::size_t kBloque = 1 << 20;
     ListaPibes libro;
-    for (int i = 0; i < 15000; ++i) libro.push_back(Pibe("Nombre", 36892 + i, i % 2 == 0, {"Calle"}, {"nota"}));
+    for (int i = 0; i < 15000; ++i) libro.push_back(PibeAgenda("Nombre", 36892 + i, i % 2 == 0, {"Calle"}, {"nota"}));
     libro[14000]->Varios.push_back(std::string(3 * kBloque, 'n'));
     for (const std::string fin : {"\r\n", "\n", "\r"}) {
         libro[0]->Nombre = "Nombre";

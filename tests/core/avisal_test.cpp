@@ -15,7 +15,7 @@ ResultadoAvisales Leer(std::string_view datos, ListaAvisales& lista, Fecha hoy =
     return LeerAvisales(datos, hoy, lista);
 }
 
-std::unique_ptr<TPibe> Pibe(const char* nombre, const char* ape1, int ano, int mes, int dia)
+std::unique_ptr<TPibe> PibeConCumple(const char* nombre, const char* ape1, int ano, int mes, int dia)
 {
     auto p = std::make_unique<TPibe>();
     p->Nombre = nombre;
@@ -200,11 +200,11 @@ TEST(AvisalLectura, BasuraBinariaNoRompeNada)
 TEST(AvisalCumples, SeEntraCadaCumpleUnaVez)
 {
     ListaPibes pibes;
-    pibes.push_back(Pibe("Ana", "Ruiz", 1980, 6, 5));
-    pibes.push_back(Pibe("Ana", "Ruiz", 1995, 6, 5));  // same text and day: one entry
-    pibes.push_back(Pibe("Luis", "Gil", 0, 0, 0));
-    pibes.push_back(Pibe("Eva", "Sanz", 1, 6, 5));      // birthday without year
-    pibes.push_back(Pibe("Pepe", "Mora", 1990, 1, 2));
+    pibes.push_back(PibeConCumple("Ana", "Ruiz", 1980, 6, 5));
+    pibes.push_back(PibeConCumple("Ana", "Ruiz", 1995, 6, 5));  // same text and day: one entry
+    pibes.push_back(PibeConCumple("Luis", "Gil", 0, 0, 0));
+    pibes.push_back(PibeConCumple("Eva", "Sanz", 1, 6, 5));      // birthday without year
+    pibes.push_back(PibeConCumple("Pepe", "Mora", 1990, 1, 2));
     pibes[4]->EnAvisal = true;  // its entry was deleted on purpose
     ListaAvisales avisales;
     avisales.push_back(std::make_unique<TAvisal>(TAvisal{5, 6, 9999, "Cumplea\xF1os de Eva Sanz"}));
@@ -225,7 +225,7 @@ TEST(AvisalCumples, SeEntraCadaCumpleUnaVez)
 TEST(AvisalCumples, AgendaAntiguaEntraTodos)
 {
     ListaPibes pibes;
-    for (int i = 1; i <= 12; ++i) pibes.push_back(Pibe("N", std::to_string(i).c_str(), 1970, i, i));
+    for (int i = 1; i <= 12; ++i) pibes.push_back(PibeConCumple("N", std::to_string(i).c_str(), 1970, i, i));
     pibes[3]->Cumple = 1e12;  // undecodable: left alone
     ListaAvisales avisales;
     EXPECT_EQ(SincronizarCumples(pibes, avisales).size(), 11u);

@@ -9,7 +9,7 @@ using namespace bindelora;
 
 namespace {
 
-std::unique_ptr<TPibe> Pibe(const std::string& nombre, int ano, int mes, int dia, bool enAvisal = false)
+std::unique_ptr<TPibe> PibeRuiz(const std::string& nombre, int ano, int mes, int dia, bool enAvisal = false)
 {
     auto p = std::make_unique<TPibe>();
     p->Nombre = nombre;
@@ -24,9 +24,9 @@ std::unique_ptr<TPibe> Pibe(const std::string& nombre, int ano, int mes, int dia
 TEST(CumplesSesion, SoloSeMarcanLosEntradosEnEstaSesion)
 {
     ListaPibes pibes;
-    pibes.push_back(Pibe("Ana", 1980, 6, 5));        // entered now
-    pibes.push_back(Pibe("Bea", 1990, 7, 1, true));  // entered in an earlier run
-    pibes.push_back(Pibe("Sin", 0, 0, 0));           // no birthday
+    pibes.push_back(PibeRuiz("Ana", 1980, 6, 5));        // entered now
+    pibes.push_back(PibeRuiz("Bea", 1990, 7, 1, true));  // entered in an earlier run
+    pibes.push_back(PibeRuiz("Sin", 0, 0, 0));           // no birthday
     ListaAvisales avisales;
     avisales.push_back(std::make_unique<TAvisal>(TAvisal{1, 7, 9999, "Cumplea\xF1os de Bea Ruiz"}));
     SincronizarCumples(pibes, avisales);
@@ -38,9 +38,9 @@ TEST(CumplesSesion, SoloSeMarcanLosEntradosEnEstaSesion)
 TEST(CumplesSesion, TrasReleerSeReponenSinDuplicar)
 {
     ListaPibes pibes;
-    pibes.push_back(Pibe("Ana", 1980, 6, 5));
-    pibes.push_back(Pibe("Eva", 1985, 2, 9));
-    pibes.push_back(Pibe("Bea", 1990, 7, 1, true));
+    pibes.push_back(PibeRuiz("Ana", 1980, 6, 5));
+    pibes.push_back(PibeRuiz("Eva", 1985, 2, 9));
+    pibes.push_back(PibeRuiz("Bea", 1990, 7, 1, true));
     ListaAvisales avisales;
     SincronizarCumples(pibes, avisales);
     ASSERT_EQ(avisales.size(), 2u);

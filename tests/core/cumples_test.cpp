@@ -6,17 +6,11 @@
 
 #include "core/cumples.h"
 #include "core/texto.h"
+#include "ayudas.h"
 
 using namespace bindelora;
 
 namespace {
-
-double Dia(int ano, int mes, int dia)
-{
-    double v = 0;
-    EXPECT_TRUE(CodificarFecha(ano, mes, dia, v));
-    return v;
-}
 
 TEST(Cumples, DaysToTheNextBirthdayAroundTheYearsEnd)
 {

@@ -10,19 +10,13 @@
 #include "core/fecha.h"
 #include "core/orden.h"
 #include "core/texto.h"
+#include "ayudas.h"
 
 using namespace bindelora;
 
 namespace {
 
 constexpr int kAnoHoy = 2026;
-
-double Dia(int a, int m, int d)
-{
-    double v = 0;
-    EXPECT_TRUE(CodificarFecha(a, m, d, v));
-    return v;
-}
 
 struct CasoCumple {
     const char *dia, *mes, *ano;

@@ -6,13 +6,12 @@
 
 #include "core/orden.h"
 #include "core/texto.h"
+#include "ayudas.h"
 
 using namespace bindelora;
 using namespace std::string_literals;
 
 namespace {
-
-std::string C(const char* utf8) { return Utf8ACp1252(utf8); }
 
 // Rows of Nombre, Ape1, Ape2, Grupo; TfnoCasa numbers the records so the
 // test can follow them.

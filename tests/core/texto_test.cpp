@@ -5,14 +5,13 @@
 
 #include "core/fecha.h"
 #include "core/texto.h"
+#include "ayudas.h"
 
 using namespace bindelora;
 
 namespace {
 
 // The sources are UTF-8; the program's text is Windows-1252.
-std::string C(const char* utf8) { return Utf8ACp1252(utf8); }
-
 TEST(Texto, NormalizarTexto)
 {
     const std::tuple<std::string, bool, std::string> casos[] = {

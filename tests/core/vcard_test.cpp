@@ -16,21 +16,13 @@
 #include "core/orden.h"
 #include "core/texto.h"
 #include "core/vcard.h"
+#include "ayudas.h"
 
 using namespace bindelora;
 
 namespace {
 
-std::string C(const char* utf8) { return Utf8ACp1252(utf8); }
-
-double Dia(int a, int m, int d)
-{
-    double v = 0;
-    CodificarFecha(a, m, d, v);
-    return v;
-}
-
-std::unique_ptr<TPibe> Pibe(const char* nombre, const char* ape1, const char* ape2 = "", double cumple = 0)
+std::unique_ptr<TPibe> PibeVCard(const char* nombre, const char* ape1, const char* ape2 = "", double cumple = 0)
 {
     auto p = std::make_unique<TPibe>();
     p->Nombre = C(nombre);
@@ -125,14 +117,14 @@ TEST(VCardIdaYVuelta, LibrosAlAzarVuelvenByteAByteEnLasDosVersiones)
 TEST(VCardIdaYVuelta, ListasVaciasYConUnaLineaVaciaSeDistinguen)
 {
     ListaPibes libro;
-    libro.push_back(Pibe("Sin", "Listas"));
-    libro.push_back(Pibe("Una", "Vacia"));
+    libro.push_back(PibeVCard("Sin", "Listas"));
+    libro.push_back(PibeVCard("Una", "Vacia"));
     libro.back()->Direccion = {""};
     libro.back()->Varios = {""};
-    libro.push_back(Pibe("Dos", "Vacias"));
+    libro.push_back(PibeVCard("Dos", "Vacias"));
     libro.back()->Direccion = {"", ""};
     libro.back()->Varios = {"----", ""};
-    libro.push_back(Pibe("", ""));  // a contact with nothing at all still travels
+    libro.push_back(PibeVCard("", ""));  // a contact with nothing at all still travels
     const ListaPibes vuelta = Leer(ExportarVCard(libro, VersionVCard::V40));
     ASSERT_EQ(vuelta.size(), 4u);
     EXPECT_TRUE(vuelta[0]->Direccion.empty());
@@ -145,14 +137,14 @@ TEST(VCardIdaYVuelta, ListasVaciasYConUnaLineaVaciaSeDistinguen)
 TEST(VCardExportar, FormaDeLasLineas)
 {
     ListaPibes libro;
-    libro.push_back(Pibe("José", "García", "de la Fuente", Dia(1975, 3, 9)));
+    libro.push_back(PibeVCard("José", "García", "de la Fuente", Dia(1975, 3, 9)));
     libro.back()->TfnoCasa = "912345678";
     libro.back()->TfnoMovil = "600111222";
     libro.back()->Grupo = C("Club, pádel; y más");
     libro.back()->Direccion = {C("C/ Mayor, 3"), "28013 Madrid"};
-    libro.push_back(Pibe("Ana", "Peña", "", Dia(1, 12, 24)));
-    libro.push_back(Pibe("Luis", "de la Fuente", "Ruiz"));
-    libro.push_back(Pibe("Eva", "", "Sanz"));
+    libro.push_back(PibeVCard("Ana", "Peña", "", Dia(1, 12, 24)));
+    libro.push_back(PibeVCard("Luis", "de la Fuente", "Ruiz"));
+    libro.push_back(PibeVCard("Eva", "", "Sanz"));
 
     const std::string v4 = ExportarVCard(libro, VersionVCard::V40);
     EXPECT_NE(v4.find("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Jos\xC3\xA9 Garc\xC3\xAD" "a de la Fuente\r\n"), std::string::npos);
@@ -178,7 +170,7 @@ TEST(VCardExportar, FormaDeLasLineas)
 TEST(VCardExportar, LineasPlegadasA75OctetosSinPartirCaracteres)
 {
     ListaPibes libro;
-    libro.push_back(Pibe("x", "y"));
+    libro.push_back(PibeVCard("x", "y"));
     // Two-byte characters, escapes and plain letters in every phase of the fold.
     std::string nota;
     for (int i = 0; i < 300; ++i) nota += (i % 3 == 0) ? C("ñ") : (i % 3 == 1) ? std::string(";") : std::string("a");
@@ -322,7 +314,7 @@ TEST(VCardMalformado, ArchivosSinNingunaTarjeta)
         LecturaVCard r = LeerVCard(datos);
         EXPECT_FALSE(r.hayTarjetas);
         ListaPibes libro;
-        libro.push_back(Pibe("Previo", "Uno"));
+        libro.push_back(PibeVCard("Previo", "Uno"));
         const std::string antes = SerializarAgenda(libro);
         ResumenImportacion res = ImportarPibes(libro, std::move(r), "Nombre");
         EXPECT_FALSE(res.legible);
@@ -428,11 +420,11 @@ TEST(VCardMalformado, TarjetaSinDatosNoEntra)
 TEST(VCardImportar, RepetidosSeSaltanComparandoNormalizado)
 {
     ListaPibes libro;
-    libro.push_back(Pibe("José", "Núñez", "Pérez", Dia(1980, 5, 1)));
+    libro.push_back(PibeVCard("José", "Núñez", "Pérez", Dia(1980, 5, 1)));
     ListaPibes fuera;
-    fuera.push_back(Pibe("JOSE", "nuñez", "PEREZ", Dia(1980, 5, 1)));  // the same person
-    fuera.push_back(Pibe("José", "Núñez", "Pérez", Dia(1981, 5, 1)));  // another birthday
-    fuera.push_back(Pibe("José", "Núñez", "Pérez", Dia(1981, 5, 1)));  // twice in the file
+    fuera.push_back(PibeVCard("JOSE", "nuñez", "PEREZ", Dia(1980, 5, 1)));  // the same person
+    fuera.push_back(PibeVCard("José", "Núñez", "Pérez", Dia(1981, 5, 1)));  // another birthday
+    fuera.push_back(PibeVCard("José", "Núñez", "Pérez", Dia(1981, 5, 1)));  // twice in the file
     ResumenImportacion r = ImportarPibes(libro, LeerVCard(ExportarVCard(fuera, VersionVCard::V40)), "Nombre");
     EXPECT_TRUE(r.legible);
     EXPECT_EQ(r.anadidos, 1u);
@@ -449,7 +441,7 @@ TEST(VCardImportar, DiezMilConLaMitadRepetidosYReimportarNoAnadeNada)
     for (int i = 0; i < 10000; ++i) {
         const int j = i % 5000;
         const std::string n = "Persona" + std::to_string(j);
-        fuera.push_back(Pibe(n.c_str(), "Apellido", "", Dia(1970 + j % 40, 1 + j % 12, 1 + j % 28)));
+        fuera.push_back(PibeVCard(n.c_str(), "Apellido", "", Dia(1970 + j % 40, 1 + j % 12, 1 + j % 28)));
     }
     const std::string vcf = ExportarVCard(fuera, VersionVCard::V30);
     ListaPibes libro;
@@ -465,9 +457,9 @@ TEST(VCardImportar, DiezMilConLaMitadRepetidosYReimportarNoAnadeNada)
 TEST(VCardImportar, NuevosEnSuSitioDelOrdenActual)
 {
     ListaPibes libro;
-    for (const char* n : {"Ana", "Carmen", "Elena"}) libro.push_back(Pibe(n, "X"));
+    for (const char* n : {"Ana", "Carmen", "Elena"}) libro.push_back(PibeVCard(n, "X"));
     ListaPibes fuera;
-    for (const char* n : {"Zoe", "Beatriz", "Álvaro", "Diana"}) fuera.push_back(Pibe(n, "X"));
+    for (const char* n : {"Zoe", "Beatriz", "Álvaro", "Diana"}) fuera.push_back(PibeVCard(n, "X"));
     ImportarPibes(libro, LeerVCard(ExportarVCard(fuera, VersionVCard::V40)), "Nombre");
     std::vector<std::string> nombres;
     for (const auto& p : libro) nombres.push_back(p->Nombre);
@@ -534,7 +526,7 @@ TEST(VCardImportar, GrandeConMuchosRepetidosYClavesIguales)
     for (int i = 0; i < 60000; ++i) {
         // Few names, so many equal keys; few enough birthdays for repeats.
         const double cumple = Dia(1900 + static_cast<int>(g() % 100), 1 + static_cast<int>(g() % 12), 1);
-        auto p = Pibe(nombres[g() % 10], apellidos[g() % 7], apellidos[g() % 7], cumple);
+        auto p = PibeVCard(nombres[g() % 10], apellidos[g() % 7], apellidos[g() % 7], cumple);
         p->EMail = std::to_string(i);  // tells the cards apart
         cartas.push_back(std::move(p));
     }
@@ -621,7 +613,7 @@ TEST(VCardDesdeArchivo, CadaLargoConUnCaracterEspecialEnCadaSitio)
             for (std::size_t sitio = 0; sitio < largo; ++sitio) {
                 std::string texto(largo, 'a');
                 texto.replace(sitio, 1, especial);
-                auto p = Pibe("", "x");
+                auto p = PibeVCard("", "x");
                 p->Nombre = texto;
                 p->Varios = {texto, texto};
                 libro.push_back(std::move(p));
@@ -697,11 +689,11 @@ TEST(VCardImportar, UnNulDentroDeUnCampoNoDescolocaAlNuevo)
     // The key of "Bea\0A" "Z" is longer than that of "Bea" "A" and starts
     // with it: the new one goes after, not before as a cut key would say.
     ListaPibes libro;
-    libro.push_back(Pibe("Ana", "X"));
-    libro.push_back(Pibe("Bea", "A"));
-    libro.push_back(Pibe("Carmen", "X"));
+    libro.push_back(PibeVCard("Ana", "X"));
+    libro.push_back(PibeVCard("Bea", "A"));
+    libro.push_back(PibeVCard("Carmen", "X"));
     ListaPibes fuera;
-    fuera.push_back(Pibe("", "Z"));
+    fuera.push_back(PibeVCard("", "Z"));
     fuera.back()->Nombre = std::string("Bea\0A", 5);
     ImportarPibes(libro, LeerVCard(ExportarVCard(fuera, VersionVCard::V40)), "Nombre");
     std::vector<std::string> nombres;

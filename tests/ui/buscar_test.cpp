@@ -14,8 +14,8 @@ namespace {
 
 std::string C(const char* utf8) { return Utf8ACp1252(utf8); }
 
-const QColor kVerde(238, 255, 238);
-const QColor kAzul(221, 221, 255);
+const QColor kCampoVerde(238, 255, 238);
+const QColor kCampoAzul(221, 221, 255);
 
 class Buscar : public EntornoVentanas {
 protected:
@@ -69,7 +69,7 @@ TEST_F(Buscar, OpeningThePanelPaintsItAndClearsNothing)
 {
     TfrmBindelora* f = ConLibro();
     EXPECT_EQ(PanelDelante(), f->PanelBuscar);
-    for (QWidget* w : Campos(f)) EXPECT_EQ(Color(w), kVerde) << w->objectName().toStdString();
+    for (QWidget* w : Campos(f)) EXPECT_EQ(Color(w), kCampoVerde) << w->objectName().toStdString();
     EXPECT_EQ(f->lblBuscarPos->text(), QStringLiteral("- / -"));
     EXPECT_EQ(f->ScrollBarBuscar->minimum(), 1);
     EXPECT_EQ(f->ScrollBarBuscar->maximum(), 1);
@@ -88,21 +88,21 @@ TEST_F(Buscar, OpeningThePanelPaintsItAndClearsNothing)
                                    QStringLiteral("Familia")}));
 
     Poner(f->edtBusNombre, QStringLiteral("x"));
-    EXPECT_EQ(Color(f->edtBusNombre), kAzul);
+    EXPECT_EQ(Color(f->edtBusNombre), kCampoAzul);
     EXPECT_TRUE(f->btnBuscarAhora->isEnabled());
     f->btnListaClick();
     f->btnBuscarClick();
     EXPECT_EQ(f->edtBusNombre->text(), QStringLiteral("x"));
-    EXPECT_EQ(Color(f->edtBusNombre), kVerde);
+    EXPECT_EQ(Color(f->edtBusNombre), kCampoVerde);
     Poner(f->edtBusNombre, QString());
     EXPECT_FALSE(f->btnBuscarAhora->isEnabled());
 
     f->memoBusVarios->setPlainText(QStringLiteral("a"));
-    EXPECT_EQ(Color(f->memoBusVarios), kAzul);
+    EXPECT_EQ(Color(f->memoBusVarios), kCampoAzul);
     EXPECT_TRUE(f->btnBuscarAhora->isEnabled());
     f->memoBusVarios->clear();
     f->cbBusGrupo->setCurrentIndex(3);
-    EXPECT_EQ(Color(f->cbBusGrupo), kAzul);
+    EXPECT_EQ(Color(f->cbBusGrupo), kCampoAzul);
     EXPECT_TRUE(f->btnBuscarAhora->isEnabled());
 }
 
@@ -119,7 +119,7 @@ TEST_F(Buscar, OneResultIsShownInTheFieldsAndInTheEditor)
     EXPECT_EQ(f->edtBusCumpleAno->text(), QStringLiteral("1980"));
     EXPECT_EQ(f->cbBusGrupo->currentText(), QStringLiteral("Amigos"));
     EXPECT_EQ(f->MemoBusDireccion->toPlainText(), QStringLiteral("C/ Mayor, 3\n28013 Madrid"));
-    for (QWidget* w : Campos(f)) EXPECT_EQ(Color(w), kVerde) << w->objectName().toStdString();
+    for (QWidget* w : Campos(f)) EXPECT_EQ(Color(w), kCampoVerde) << w->objectName().toStdString();
     EXPECT_TRUE(f->btnBuscarAhora->isEnabled());
     EXPECT_EQ(f->ListaPibes[static_cast<std::size_t>(f->PibeActual)]->Nombre, C("José"));
     EXPECT_EQ(f->edtNombre->text(), QStringLiteral("José"));
@@ -203,7 +203,7 @@ TEST_F(Buscar, ResetEmptiesEverythingAndLeavesTheEditor)
     EXPECT_EQ(f->lblBuscarPos->text(), QStringLiteral("- / -"));
     EXPECT_FALSE(f->btnBuscarAhora->isEnabled());
     EXPECT_TRUE(f->ResultadoBusqueda.empty());
-    for (QWidget* w : Campos(f)) EXPECT_EQ(Color(w), kVerde) << w->objectName().toStdString();
+    for (QWidget* w : Campos(f)) EXPECT_EQ(Color(w), kCampoVerde) << w->objectName().toStdString();
     EXPECT_EQ(f->PibeActual, actual);
     f->btnNuevaBusquedaClick();
     EXPECT_EQ(f->lblBuscarPos->text(), QStringLiteral("- / -"));

@@ -15,14 +15,14 @@ using namespace bindelora;
 namespace {
 
 const QColor kGris{187, 187, 187};
-const QColor kAzul{17, 17, 187};
-const QColor kNegro{0, 0, 0};
+const QColor kDomingo{17, 17, 187};
+const QColor kLaborable{0, 0, 0};
 const QColor kFondo{238, 238, 255};
 const QColor kBrocha{51, 187, 153};
 const QColor kBrochaSel{51, 187, 192};
 const QColor kPlumaSel{51, 51, 255};
 const QColor kRojo{255, 17, 68};
-const QColor kVerde{221, 238, 221};
+const QColor kTextoVerde{221, 238, 221};
 
 class CalendarioVentana : public EntornoVentanas {
 protected:
@@ -92,7 +92,7 @@ TEST_F(CalendarioVentana, MesesQueEmpiezanEnLunesYEnDomingo)
     for (int i = 0; i < 28; ++i) {
         EXPECT_EQ(Etiqueta(f, i)->text().toInt(), i + 1);
         EXPECT_FALSE(Etiqueta(f, i)->Vecino());
-        EXPECT_EQ(Etiqueta(f, i)->ColorTexto(), i % 7 == 6 ? kAzul : kNegro);
+        EXPECT_EQ(Etiqueta(f, i)->ColorTexto(), i % 7 == 6 ? kDomingo : kLaborable);
     }
     for (int i = 28; i < 42; ++i) {
         EXPECT_EQ(Etiqueta(f, i)->text().toInt(), i - 27);
@@ -104,7 +104,7 @@ TEST_F(CalendarioVentana, MesesQueEmpiezanEnLunesYEnDomingo)
     EXPECT_EQ(Etiqueta(f, 0)->text(), QStringLiteral("26"));
     EXPECT_TRUE(Etiqueta(f, 0)->Vecino());
     EXPECT_EQ(Etiqueta(f, 6)->text(), QStringLiteral("1"));
-    EXPECT_EQ(Etiqueta(f, 6)->ColorTexto(), kAzul);
+    EXPECT_EQ(Etiqueta(f, 6)->ColorTexto(), kDomingo);
     EXPECT_EQ(Etiqueta(f, 36)->text(), QStringLiteral("31"));
     EXPECT_EQ(Etiqueta(f, 37)->text(), QStringLiteral("1"));
     EXPECT_EQ(Etiqueta(f, 41)->text(), QStringLiteral("5"));
@@ -253,7 +253,7 @@ TEST_F(CalendarioVentana, AnadirTecleandoYAvanceAutomatico)
     EXPECT_EQ(f->btnAvisalNuevo->text(), QStringLiteral("Aña&dir"));
     EXPECT_EQ(f->btnAvisalEliminar->text(), QStringLiteral("&Cancelar"));
     EXPECT_TRUE(f->btnAvisalEliminar->isEnabled());
-    EXPECT_EQ(Fondo(f->edtAvisalTexto), kVerde);
+    EXPECT_EQ(Fondo(f->edtAvisalTexto), kTextoVerde);
     EXPECT_EQ(f->focusWidget(), f->edtAvisalDia);
 
     // Letters, blanks and Enter never reach a date field.
@@ -358,7 +358,7 @@ TEST_F(CalendarioVentana, ActualizarAnadeAlFinalYUnFalloNoPierdeNada)
     f->edtAvisalTexto->setFocus();
     Teclear(f, "!");
     EXPECT_TRUE(f->btnAvisalActualizar->isEnabled());
-    EXPECT_EQ(Fondo(f->edtAvisalTexto), kVerde);
+    EXPECT_EQ(Fondo(f->edtAvisalTexto), kTextoVerde);
     QTest::keyClick(f->edtAvisalTexto, Qt::Key_Return);
     EXPECT_EQ(Textos(f), (std::vector<std::string>{"Dos", "Tres", "Uno!"}));
     EXPECT_EQ(f->ListaAvisal.back()->Dia, 10);
