@@ -53,6 +53,7 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
 
 bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target bench_core bench_ui
 	$(BUILD)/bin/bench_core
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/bench_ui
 

@@ -3,6 +3,7 @@
 # installed. Usage: bench/intercambio.sh [BUILD_DIR]   (default: build)
 set -e
 BUILD=${1:-build}
+cmake --build "$BUILD" --target bench_core bindelora >/dev/null
 DIR=$(mktemp -d)
 trap 'rm -rf "$DIR"' EXIT
 "$BUILD/bin/bench_core" --generar-intercambio "$DIR"
