@@ -65,7 +65,7 @@ protected:
 
     // Runs the program with no display at all; returns its exit code and
     // fills salida with what it wrote on its standard output.
-    int Ejecutar(std::vector<std::string> args, std::string& salida)
+    int Ejecutar(std::vector<std::string> args, std::string& salida, std::vector<std::string> entornoExtra = {})
     {
         const std::string archivoSalida = carpeta + "/salida.txt";
         args.insert(args.begin(), programa);
@@ -73,6 +73,7 @@ protected:
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
         std::vector<std::string> entorno = {"XDG_CONFIG_HOME=" + carpeta + "/cfg", "HOME=" + carpeta, "LANG=C.UTF-8"};
+        entorno.insert(entorno.end(), entornoExtra.begin(), entornoExtra.end());
         std::vector<char*> envp;
         for (auto& e : entorno) envp.push_back(e.data());
         envp.push_back(nullptr);
@@ -249,6 +250,21 @@ TEST_F(LineaOrdenes, ImportarNoEscribeConLaVentanaAbiertaEnLaMismaCarpeta)
     }
     EXPECT_EQ(Ejecutar({"--importar-vcard", carpeta + "/n.vcf"}, salida), 0);
     EXPECT_NE(Leer(Dat()), antes);
+}
+
+TEST_F(LineaOrdenes, LosModosDeOrdenesNoCarganLasBibliotecasDeVentanas)
+{
+    // Loading Qt's widget, GUI and sound libraries would be most of what
+    // --help or --hoy cost; only the windows' module needs them. The
+    // dynamic loader names what it loads into LD_DEBUG_OUTPUT.<pid>.
+    std::string salida;
+    ASSERT_EQ(Ejecutar({"--hoy", "2027-03-15"}, salida, {"LD_DEBUG=libs", "LD_DEBUG_OUTPUT=" + carpeta + "/ld"}), 0);
+    std::string cargado;
+    for (const auto& e : fs::directory_iterator(carpeta))
+        if (e.path().filename().string().rfind("ld.", 0) == 0) cargado += Leer(e.path().string());
+    if (cargado.find("libQt6Core") == std::string::npos) GTEST_SKIP() << "the loader does not say what it loads";
+    for (const char* b : {"libQt6Widgets", "libQt6Gui", "libQt6Multimedia"})
+        EXPECT_EQ(cargado.find(b), std::string::npos) << b;
 }
 
 TEST_F(LineaOrdenes, LaVentanaSeCargaDesdeElProgramaCopiadoSolo)
