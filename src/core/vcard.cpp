@@ -26,10 +26,9 @@
 namespace bindelora {
 
 namespace {
-bool IgualSinMayusculas(std::string_view a, std::string_view b)
+bool IgualesSinMayusculas(const char* a, const char* b, std::size_t n)
 {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
+    for (std::size_t i = 0; i < n; ++i) {
         char x = a[i], y = b[i];
         if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
         if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
@@ -38,7 +37,13 @@ bool IgualSinMayusculas(std::string_view a, std::string_view b)
     return true;
 }
 
-std::string_view Recortar(std::string_view s)
+// Every line is compared with a dozen property names; most differ in length.
+inline bool IgualSinMayusculas(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && IgualesSinMayusculas(a.data(), b.data(), a.size());
+}
+
+inline std::string_view Recortar(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -55,8 +60,10 @@ struct Propiedad {
     std::vector<Parametro> params;
     std::string_view valor;
 
-    // Every value of a parameter, bare 2.1 values counting as TYPE.
-    bool TieneTipo(std::string_view tipo) const
+    // Calls f with every value of a parameter, bare 2.1 values counting
+    // as TYPE.
+    template <class F>
+    void ParaCadaTipo(F&& f) const
     {
         for (const Parametro& p : params) {
             if (!p.nombre.empty() && !IgualSinMayusculas(p.nombre, "TYPE")) continue;
@@ -64,13 +71,11 @@ struct Propiedad {
             if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
             while (!v.empty()) {
                 std::size_t coma = v.find(',');
-                std::string_view uno = Recortar(v.substr(0, coma));
-                if (IgualSinMayusculas(uno, tipo)) return true;
+                f(Recortar(v.substr(0, coma)));
                 if (coma == std::string_view::npos) break;
                 v.remove_prefix(coma + 1);
             }
         }
-        return false;
     }
 
     std::string_view Param(std::string_view nombre) const
@@ -198,7 +203,6 @@ int CodigoEnCp1252(char32_t cp)
     return -1;
 }
 
-// UTF-8 to Windows-1252; what has no equivalent becomes '?' and is counted.
 // UTF-8 to Windows-1252; what has no equivalent becomes '?' and is
 // counted. With estricto, a broken sequence stops it and it returns false
 // (out is then to be thrown away); otherwise that too becomes '?'.
@@ -208,6 +212,17 @@ bool DeUtf8(std::string_view s, std::string& out, std::size_t& sustituidos, bool
     char* o = out.data();
     std::size_t malos = 0;
     for (std::size_t i = 0; i < s.size();) {
+        // Plain ASCII eight bytes at a time.
+        if (i + 8 <= s.size()) {
+            std::uint64_t w;
+            std::memcpy(&w, s.data() + i, 8);
+            if (!(w & 0x8080808080808080ull)) {
+                std::memcpy(o, &w, 8);
+                o += 8;
+                i += 8;
+                continue;
+            }
+        }
         unsigned char c = static_cast<unsigned char>(s[i]);
         if (c < 0x80) {
             *o++ = static_cast<char>(c);
@@ -329,10 +344,15 @@ const std::vector<std::string_view>& Partir(std::string_view v, char sep)
 
 // Text escapes undone; a line break of any kind becomes '\n'. An unknown
 // escape keeps its backslash (Windows paths in notes).
-std::string Desescapar(std::string_view v)
+// Into r, whose room is reused.
+void DesescaparEn(std::string_view v, std::string& r)
 {
-    if (v.find_first_of("\\\r") == std::string_view::npos) return std::string(v);
-    std::string r;
+    // Two scans of the whole value, not one search of the pair per byte.
+    if (v.find('\\') == std::string_view::npos && v.find('\r') == std::string_view::npos) {
+        r.assign(v);
+        return;
+    }
+    r.clear();
     r.reserve(v.size());
     // Plain stretches between escapes go over whole.
     auto llano = [](char c) { return c != '\\' && c != '\r'; };
@@ -359,14 +379,25 @@ std::string Desescapar(std::string_view v)
             i = j - 1;
         }
     }
+}
+
+std::string Desescapar(std::string_view v)
+{
+    std::string r;
+    DesescaparEn(v, r);
     return r;
 }
 
 // A field of the book holds one line.
-std::string UnaLinea(std::string s)
+void UnaLineaEn(std::string& s)
 {
     for (char& c : s)
         if (c == '\n' || c == '\r') c = ' ';
+}
+
+std::string UnaLinea(std::string s)
+{
+    UnaLineaEn(s);
     return s;
 }
 
@@ -658,7 +689,10 @@ private:
             t.apellidos[0] = UnaLinea(Desescapar(partes[0]));
             t.apellidos[1] = partes.size() > 1 ? UnaLinea(Desescapar(partes[1])) : std::string();
         } else if (es("FN")) {
-            t.fn = UnaLinea(Desescapar(t.dec.Valor(p)));
+            // Into the card's own buffer: most cards have one, and most
+            // are read only for their N.
+            DesescaparEn(t.dec.Valor(p), t.fn);
+            UnaLineaEn(t.fn);
         } else if (es("ORG")) {
             std::string_view v = t.dec.Valor(p);
             std::vector<std::string> partes;
@@ -673,8 +707,14 @@ private:
                 IgualSinMayusculas(num.substr(0, 4), "TEL:"))
                 num.remove_prefix(4);
             if (num.empty()) return;
-            t.telefonos.push_back({std::string(num), p.TieneTipo("CELL") || p.TieneTipo("MOBILE"), p.TieneTipo("HOME"),
-                                   p.TieneTipo("WORK"), p.TieneTipo("FAX")});
+            Telefono tel{std::string(num), false, false, false, false};
+            p.ParaCadaTipo([&tel](std::string_view tipo) {
+                tel.movil = tel.movil || IgualSinMayusculas(tipo, "CELL") || IgualSinMayusculas(tipo, "MOBILE");
+                tel.casa = tel.casa || IgualSinMayusculas(tipo, "HOME");
+                tel.trabajo = tel.trabajo || IgualSinMayusculas(tipo, "WORK");
+                tel.fax = tel.fax || IgualSinMayusculas(tipo, "FAX");
+            });
+            t.telefonos.push_back(std::move(tel));
         } else if (es("EMAIL")) {
             std::string v = UnaLinea(Desescapar(t.dec.Valor(p)));
             if (!v.empty()) t.emails.push_back(std::move(v));
@@ -694,8 +734,10 @@ private:
             t.cum.assign(t.dec.Valor(p));
         } else if (es("ADR")) {
             std::string_view v = t.dec.Valor(p);
+            const auto& partes = Partir(v, ';');
             std::vector<std::string> comps;
-            for (std::string_view c : Partir(v, ';')) comps.push_back(Desescapar(c));
+            comps.reserve(partes.size());
+            for (std::string_view c : partes) comps.push_back(Desescapar(c));
             t.adrs.push_back(std::move(comps));
         } else if (es("LABEL")) {
             t.labels.push_back(Desescapar(t.dec.Valor(p)));
@@ -707,7 +749,8 @@ private:
     }
 
     // Address lines from the components pobox;ext;street;locality;region;code;country.
-    static std::vector<std::string> LineasDireccion(const std::vector<std::string>& c)
+    // The street is taken from c.
+    static std::vector<std::string> LineasDireccion(std::vector<std::string>& c)
     {
         static const std::string kVacio;
         auto comp = [&c](std::size_t i) -> const std::string& { return i < c.size() ? c[i] : kVacio; };
@@ -717,7 +760,8 @@ private:
         if (!comp(0).empty() || !comp(1).empty()) soloCalle = false;
         std::vector<std::string> lineas;
         const std::string& calle = comp(2);
-        if (soloCalle) return Lineas(calle);  // our own form, also a single empty line
+        // Our own form, also a single empty line.
+        if (soloCalle) return Lineas(c.size() > 2 ? std::move(c[2]) : std::string());
         for (std::size_t i = 0; i < 2; ++i)
             for (std::string& x : Lineas(comp(i)))
                 if (!x.empty()) lineas.push_back(UnaLinea(std::move(x)));
@@ -783,10 +827,17 @@ private:
                     PartirApellidos(UnaLinea(Desescapar(comp(0))), p->Ape1, p->Ape2);
                 }
             }
-            std::vector<std::string> nombre;
-            for (std::string_view x : Partir(comp(1), ',')) nombre.push_back(UnaLinea(Desescapar(x)));
-            for (std::string_view x : Partir(comp(2), ',')) nombre.push_back(UnaLinea(Desescapar(x)));
-            p->Nombre = t.hayApellidos && !t.n.empty() ? UnaLinea(Desescapar(comp(1))) : Unir(nombre, " ");
+            if (t.hayApellidos && !t.n.empty()) {
+                p->Nombre = UnaLinea(Desescapar(comp(1)));
+            } else if (comp(2).empty() && Partir(comp(1), ',').size() == 1) {
+                // The usual single given name, without joining.
+                p->Nombre = UnaLinea(Desescapar(comp(1)));
+            } else {
+                std::vector<std::string> nombre;
+                for (std::string_view x : Partir(comp(1), ',')) nombre.push_back(UnaLinea(Desescapar(x)));
+                for (std::string_view x : Partir(comp(2), ',')) nombre.push_back(UnaLinea(Desescapar(x)));
+                p->Nombre = Unir(nombre, " ");
+            }
         }
         if (p->Nombre.empty() && p->Ape1.empty() && p->Ape2.empty()) p->Nombre = !t.fn.empty() ? t.fn : t.org;
 

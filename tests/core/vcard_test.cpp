@@ -297,12 +297,16 @@ TEST(VCardOtrosProgramas, Nube40ConUriFechaConHoraYApellidosEnLista)
 
 TEST(VCardOtrosProgramas, SoloNombreCompletoOEmpresa)
 {
-    const ListaPibes l = Leer("BEGIN:VCARD\nVERSION:3.0\nFN:Taller Paco\nTEL:976 11 22 33\nEND:VCARD\n"
+    // A long name first: each card's name is its own, not what is left of
+    // the one before.
+    const ListaPibes l = Leer("BEGIN:VCARD\nVERSION:3.0\nFN:Recambios y Talleres del Ebro\nEND:VCARD\n"
+                              "BEGIN:VCARD\nVERSION:3.0\nFN:Taller Paco\nTEL:976 11 22 33\nEND:VCARD\n"
                               "BEGIN:VCARD\nVERSION:3.0\nORG:Farmacia;Guardia\nEND:VCARD\n");
-    ASSERT_EQ(l.size(), 2u);
-    EXPECT_EQ(l[0]->Nombre, "Taller Paco");
-    EXPECT_EQ(l[0]->TfnoCasa, "976 11 22 33");
-    EXPECT_EQ(l[1]->Nombre, "Farmacia, Guardia");
+    ASSERT_EQ(l.size(), 3u);
+    EXPECT_EQ(l[0]->Nombre, "Recambios y Talleres del Ebro");
+    EXPECT_EQ(l[1]->Nombre, "Taller Paco");
+    EXPECT_EQ(l[1]->TfnoCasa, "976 11 22 33");
+    EXPECT_EQ(l[2]->Nombre, "Farmacia, Guardia");
 }
 
 // ---------------------------------------------------------------- bad input
