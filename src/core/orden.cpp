@@ -261,6 +261,23 @@ const unsigned char* Tabla()
     return tabla.t;
 }
 
+}  // namespace
+
+void AnadirClaveOrden(const TPibe& p, std::string_view orden, std::string& destino)
+{
+    Campos c;
+    if (!CamposDe(p, orden, c)) return;
+    const unsigned char* t = Tabla();
+    std::size_t o = destino.size();
+    destino.resize(o + c.c[0]->size() + c.c[1]->size() + c.c[2]->size() + 2);
+    for (int k = 0; k < 3; ++k) {
+        if (k > 0) destino[o++] = static_cast<char>(t[0]);
+        for (char ch : *c.c[k]) destino[o++] = static_cast<char>(t[static_cast<unsigned char>(ch)]);
+    }
+}
+
+namespace {
+
 // Field by field: the usual case, decided without walking a cursor. Gives
 // false (undecided) only when a shorter field meets a NUL character in the
 // longer one, where the separator and that character compare equal.

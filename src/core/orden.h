@@ -13,6 +13,10 @@ namespace bindelora {
 // folded. Empty for any other name.
 std::string ClaveOrden(const TPibe& p, std::string_view orden);
 
+// The same key appended to destino: many keys in one buffer, without a
+// string each.
+void AnadirClaveOrden(const TPibe& p, std::string_view orden, std::string& destino);
+
 // The first two fields of the same key, used when a new contact is inserted.
 std::string ClaveInsercion(const TPibe& p, std::string_view orden);
 

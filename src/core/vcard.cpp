@@ -1065,7 +1065,7 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
     for (std::size_t i = 0; i < enLista; ++i) vistos.Insertar(lista[i].get(), hashes[i]);
 
     struct Nuevo {
-        std::string orden;           // the whole ordering key
+        std::string_view orden;      // the whole ordering key
         std::string_view insercion;  // its first two fields
         std::unique_ptr<TPibe> pibe;
     };
@@ -1082,9 +1082,25 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
     }
     r.anadidos = nuevos.size();
     if (nuevos.empty()) return r;
+    // The keys of each half lie one after another in a buffer of its own:
+    // a string each was an allocation each, and scattered for the sort.
+    std::string claves[2];
+    struct Tramo {
+        std::size_t mitad, inicio, largo;
+    };
+    std::vector<Tramo> tramos(nuevos.size());
     EnDosMitades(nuevos.size(), kParalelo, [&](std::size_t desde, std::size_t hasta) {
-        for (std::size_t i = desde; i < hasta; ++i) nuevos[i].orden = ClaveOrden(*nuevos[i].pibe, orden);
+        const std::size_t mitad = desde == 0 ? 0 : 1;
+        std::string& b = claves[mitad];
+        b.reserve((hasta - desde) * 40);
+        for (std::size_t i = desde; i < hasta; ++i) {
+            const std::size_t inicio = b.size();
+            AnadirClaveOrden(*nuevos[i].pibe, orden, b);
+            tramos[i] = {mitad, inicio, b.size() - inicio};
+        }
     });
+    for (std::size_t i = 0; i < nuevos.size(); ++i)
+        nuevos[i].orden = std::string_view(claves[tramos[i].mitad]).substr(tramos[i].inicio, tramos[i].largo);
     // The insertion key is the ordering key up to its second separator,
     // unless a field itself holds a NUL.
     insercionesAparte.reserve(nuevos.size());
@@ -1095,7 +1111,7 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
             n.insercion = insercionesAparte.emplace_back(ClaveInsercion(*n.pibe, orden));
             continue;
         }
-        n.insercion = std::string_view(n.orden).substr(0, n.orden.find('\0', n.orden.find('\0') + 1));
+        n.insercion = n.orden.substr(0, n.orden.find('\0', n.orden.find('\0') + 1));
     }
 
     std::vector<Nuevo*> orden_;

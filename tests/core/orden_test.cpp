@@ -45,6 +45,19 @@ TEST(Orden, Keys)
     EXPECT_EQ(ClaveOrden(*l[0], "nombre"), "");
     EXPECT_EQ(ClaveInsercion(*l[0], "Apellido 1"), "GARCIA\0PENA"s);
     EXPECT_EQ(ClaveInsercion(*l[0], "Grupo"), "AMIGOS\0GARCIA"s);
+
+    // Appended one after another into a buffer, the keys are the same,
+    // whatever bytes the fields hold.
+    std::string todos;
+    for (int c = 0; c < 256; ++c) todos += static_cast<char>(c);
+    l[0]->Ape2 = todos;
+    l[0]->Grupo = todos.substr(100);
+    std::string buffer = "previo", esperado = "previo";
+    for (const char* orden : {"Nombre", "Apellido 1", "Apellido 2", "Grupo", "otro"}) {
+        AnadirClaveOrden(*l[0], orden, buffer);
+        esperado += ClaveOrden(*l[0], orden);
+    }
+    EXPECT_EQ(buffer, esperado);
 }
 
 TEST(Orden, FixedCases)
