@@ -89,7 +89,7 @@ private:
 };
 
 // A memo's text with its lines separated as in the contacts' lines.
-std::string TextoMemo(const QPlainTextEdit* m)
+std::string TextoPatronMemo(const QPlainTextEdit* m)
 {
     QString t = m->toPlainText();
     t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
@@ -104,17 +104,17 @@ QString Lineas(const std::vector<std::string>& lineas)
     return l.join(QLatin1Char('\n'));
 }
 
-bool EsDigito(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool EsCifra(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 // Key filter of the birthday fields: backspace and digits; a second digit
 // moves on to the next field while it still lands in its own.
 void FiltroCumple(QChar& tecla, QLineEdit* campo, QLineEdit* siguiente)
 {
-    if (tecla != QChar(8) && !EsDigito(tecla)) {
+    if (tecla != QChar(8) && !EsCifra(tecla)) {
         tecla = QChar(0);
         return;
     }
-    if (siguiente && EsDigito(tecla) && campo->text().size() == 1) siguiente->setFocus();
+    if (siguiente && EsCifra(tecla) && campo->text().size() == 1) siguiente->setFocus();
 }
 
 }  // namespace
@@ -262,12 +262,12 @@ void TfrmBindelora::btnBuscarAhoraClick()
     patron.TfnoCasa = deQ(edtBusTfnoCasa->text());
     patron.TfnoMovil = deQ(edtBusTfnoMovil->text());
     patron.EMail = deQ(edtBusEMail->text());
-    patron.Direccion = TextoMemo(MemoBusDireccion);
+    patron.Direccion = TextoPatronMemo(MemoBusDireccion);
     patron.CumpleDia = deQ(edtBusCumpleDia->text());
     patron.CumpleMes = deQ(edtBusCumpleMes->text());
     patron.CumpleAno = deQ(edtBusCumpleAno->text());
     patron.Grupo = deQ(cbBusGrupo->currentText());
-    patron.Varios = TextoMemo(memoBusVarios);
+    patron.Varios = TextoPatronMemo(memoBusVarios);
     ResultadoBusqueda = BuscarPibes(ListaPibes, patron);
 
     if (!ResultadoBusqueda.empty()) {

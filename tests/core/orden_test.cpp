@@ -28,7 +28,7 @@ ListaPibes Lista(std::vector<std::vector<const char*>> filas)
     return l;
 }
 
-std::string Marcas(const ListaPibes& l)
+std::string MarcasSeguidas(const ListaPibes& l)
 {
     std::string s;
     for (const auto& p : l) s += (s.empty() ? "" : " ") + p->TfnoCasa;
@@ -86,7 +86,7 @@ TEST(Orden, FixedCases)
     for (auto& c : casos) {
         ListaPibes l = Lista(c.filas);
         OrdenarPibes(l, c.orden, TextosEditor{});
-        EXPECT_EQ(Marcas(l), c.esperado) << c.orden << " " << c.filas[0][0];
+        EXPECT_EQ(MarcasSeguidas(l), c.esperado) << c.orden << " " << c.filas[0][0];
     }
 }
 
@@ -168,7 +168,7 @@ TEST(Orden, SameAsRepeatedMinimumOnRandomBooks)
         for (const char* orden : {"Nombre", "Apellido 1", "Apellido 2", "Grupo"}) {
             const std::string esperado = OrdenDeReferencia(l, orden);
             OrdenarPibes(l, orden, TextosEditor{});
-            ASSERT_EQ(Marcas(l), esperado) << "ronda " << ronda << ", " << orden;
+            ASSERT_EQ(MarcasSeguidas(l), esperado) << "ronda " << ronda << ", " << orden;
         }
     }
 }
