@@ -827,10 +827,9 @@ private:
                     PartirApellidos(UnaLinea(Desescapar(comp(0))), p->Ape1, p->Ape2);
                 }
             }
-            if (t.hayApellidos && !t.n.empty()) {
-                p->Nombre = UnaLinea(Desescapar(comp(1)));
-            } else if (comp(2).empty() && Partir(comp(1), ',').size() == 1) {
-                // The usual single given name, without joining.
+            // Our own surnames come with the given name alone, and most
+            // cards have a single given name: nothing to join.
+            if ((t.hayApellidos && !t.n.empty()) || (comp(2).empty() && Partir(comp(1), ',').size() == 1)) {
                 p->Nombre = UnaLinea(Desescapar(comp(1)));
             } else {
                 std::vector<std::string> nombre;
