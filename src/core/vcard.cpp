@@ -401,34 +401,26 @@ std::string UnaLinea(std::string s)
     return s;
 }
 
-std::vector<std::string> Lineas(std::string&& s)
+std::vector<std::string> Lineas(std::string_view s)
 {
-    if (s.find('\n') == std::string::npos) {
-        std::vector<std::string> r;
-        r.push_back(std::move(s));
-        return r;
-    }
     std::vector<std::string> r;
+    r.reserve(static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n')) + 1);
     std::size_t inicio = 0;
     for (;;) {
         std::size_t nl = s.find('\n', inicio);
-        r.emplace_back(s.substr(inicio, nl == std::string::npos ? std::string::npos : nl - inicio));
-        if (nl == std::string::npos) break;
+        r.emplace_back(s.substr(inicio, nl == std::string_view::npos ? std::string_view::npos : nl - inicio));
+        if (nl == std::string_view::npos) break;
         inicio = nl + 1;
     }
     return r;
 }
 
-std::vector<std::string> Lineas(const std::string& s)
+// A single line is moved, not copied.
+std::vector<std::string> Lineas(std::string&& s)
 {
+    if (s.find('\n') != std::string::npos) return Lineas(std::string_view(s));
     std::vector<std::string> r;
-    std::size_t inicio = 0;
-    for (;;) {
-        std::size_t nl = s.find('\n', inicio);
-        r.emplace_back(s.substr(inicio, nl == std::string::npos ? std::string::npos : nl - inicio));
-        if (nl == std::string::npos) break;
-        inicio = nl + 1;
-    }
+    r.push_back(std::move(s));
     return r;
 }
 
