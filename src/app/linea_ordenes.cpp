@@ -241,6 +241,11 @@ int ImportarVCardOrden(const std::string& archivo)
     const std::string orden = OrdenDeInicio();
     OrdenarPibes(lista, orden, TextosEditor{});
     memoria->leidas = LeerVCard(datos);
+    if (entrada.Cambio()) {
+        Decir(stderr, "bindelora: el archivo " + archivo +
+                          " se ha acortado mientras se le\xED" "a; la agenda no ha cambiado.");
+        return 1;
+    }
     ResumenImportacion resumen = ImportarPibes(lista, std::move(memoria->leidas), orden);
     if (!resumen.legible) {
         Decir(stderr, "bindelora: " + TextoResumen(resumen));

@@ -1,6 +1,10 @@
 #include "core/archivo.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
+#include <iterator>
+#include <mutex>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -253,9 +257,88 @@ bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& er
     return false;
 }
 
+namespace {
+
+// The maps being read. Reading a page of a file that has been cut short
+// raises SIGBUS; for a page of one of these maps, the handler puts zero
+// pages over the rest of the map and marks it, and the read goes on.
+struct MapaVigilado {
+    std::atomic<std::uintptr_t> inicio{0};
+    std::atomic<std::size_t> largo{0};
+    std::atomic<bool> cortado{false};
+};
+MapaVigilado gVigilados[8];
+struct sigaction gSigbusAnterior;
+
+void AlSigbus(int sig, siginfo_t* info, void* contexto)
+{
+    const auto dir = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    for (MapaVigilado& m : gVigilados) {
+        const std::uintptr_t inicio = m.inicio.load();
+        const std::size_t largo = m.largo.load();
+        if (inicio == 0 || dir < inicio || dir - inicio >= largo) continue;
+        const std::uintptr_t pagina = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        const std::uintptr_t desde = dir & ~(pagina - 1);
+        if (::mmap(reinterpret_cast<void*>(desde), inicio + largo - desde, PROT_READ,
+                   MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) == MAP_FAILED)
+            break;
+        m.cortado.store(true);
+        return;
+    }
+    // Not ours: as the program would have done without this handler.
+    if (gSigbusAnterior.sa_flags & SA_SIGINFO) {
+        if (gSigbusAnterior.sa_sigaction) return gSigbusAnterior.sa_sigaction(sig, info, contexto);
+    } else if (gSigbusAnterior.sa_handler != SIG_DFL && gSigbusAnterior.sa_handler != SIG_IGN) {
+        return gSigbusAnterior.sa_handler(sig);
+    }
+    ::signal(SIGBUS, SIG_DFL);
+    ::raise(SIGBUS);
+}
+
+std::mutex gVigilanciaMutex;
+
+// A free place among the guarded maps, the handler set up on first use;
+// -1 when there is none.
+int Vigilar(void* mapa, std::size_t largo)
+{
+    std::lock_guard<std::mutex> cerrojo(gVigilanciaMutex);
+    static const bool instalado = [] {
+        struct sigaction sa {};
+        sa.sa_sigaction = AlSigbus;
+        sa.sa_flags = SA_SIGINFO;
+        sigemptyset(&sa.sa_mask);
+        return ::sigaction(SIGBUS, &sa, &gSigbusAnterior) == 0;
+    }();
+    if (!instalado) return -1;
+    for (int i = 0; i < static_cast<int>(std::size(gVigilados)); ++i) {
+        MapaVigilado& m = gVigilados[i];
+        if (m.inicio.load() != 0) continue;
+        m.cortado.store(false);
+        m.largo.store(largo);
+        m.inicio.store(reinterpret_cast<std::uintptr_t>(mapa));
+        return i;
+    }
+    return -1;
+}
+
+void DejarDeVigilar(int i)
+{
+    std::lock_guard<std::mutex> cerrojo(gVigilanciaMutex);
+    gVigilados[i].inicio.store(0);
+    gVigilados[i].largo.store(0);
+}
+
+}  // namespace
+
 ArchivoEnMemoria::~ArchivoEnMemoria()
 {
+    if (vigilancia_ >= 0) DejarDeVigilar(vigilancia_);
     if (mapa_) ::munmap(mapa_, largo_);
+}
+
+bool ArchivoEnMemoria::Cambio() const
+{
+    return vigilancia_ >= 0 && gVigilados[vigilancia_].cortado.load();
 }
 
 int ArchivoEnMemoria::Abrir(int fd)
@@ -269,8 +352,13 @@ int ArchivoEnMemoria::Abrir(int fd)
         largo_ = static_cast<std::size_t>(st.st_size);
         void* m = ::mmap(nullptr, largo_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
         if (m != MAP_FAILED) {
-            mapa_ = m;
-            return 0;
+            // Only a guarded map is kept; otherwise the file is read.
+            vigilancia_ = Vigilar(m, largo_);
+            if (vigilancia_ >= 0) {
+                mapa_ = m;
+                return 0;
+            }
+            ::munmap(m, largo_);
         }
     }
     if (S_ISREG(st.st_mode) && st.st_size > 0) copia_.reserve(static_cast<std::size_t>(st.st_size));

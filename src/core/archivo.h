@@ -46,7 +46,10 @@ bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& er
 
 // A whole file's bytes: mapped when it is a regular file (the data files
 // are only ever replaced by a rename, never rewritten in place, so the map
-// stays whole), read into memory otherwise (a pipe, standard input).
+// stays whole), read into memory otherwise (a pipe, standard input). A
+// mapped file that another program cuts short while it is read does not
+// bring the process down: what was cut reads as zero bytes, and Cambio()
+// tells that the bytes are not to be trusted.
 class ArchivoEnMemoria {
 public:
     ArchivoEnMemoria() = default;
@@ -58,10 +61,12 @@ public:
     // the failure. fd stays open and may be closed right after.
     int Abrir(int fd);
     std::string_view Datos() const;
+    bool Cambio() const;
 
 private:
     void* mapa_ = nullptr;
     std::size_t largo_ = 0;
+    int vigilancia_ = -1;  // its place among the guarded maps
     std::string copia_;
 };
 

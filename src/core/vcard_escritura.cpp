@@ -683,6 +683,9 @@ ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd,
     if (const int e = reparto.error.load(); e != 0) {
         r.estado = EstadoLectura::Fallo;
         r.error = std::string("No se pudo escribir el vCard: ") + std::strerror(e);
+    } else if (archivo.Cambio()) {
+        r.estado = EstadoLectura::Fallo;
+        r.error = "El archivo " + rutaAgenda + " se ha acortado mientras se le\xED" "a; no se ha exportado.";
     }
     return r;
 }

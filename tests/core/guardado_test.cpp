@@ -1,5 +1,5 @@
-// Saves cut short by a crash, what they leave behind, and the agenda reader
-// at the edges of its read blocks.
+// Saves cut short by a crash, what they leave behind, the agenda reader at
+// the edges of its read blocks, and a mapped file cut short while read.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,6 +12,7 @@
 #include <thread>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -223,4 +224,41 @@ TEST(LecturaPorBloques, CualquierTamanoDeBloqueLeeLoMismoQueDesdeMemoria)
             EXPECT_EQ(leido[i]->EnAvisal, esperado[i]->EnAvisal) << "bloque " << bloque;
         }
     }
+}
+
+TEST(ArchivoMapeado, AcortadoMientrasSeLeeNoTumbaElProcesoYSeSabe)
+{
+    // Another program may cut short a file while it is read through its
+    // map: the pages that went read as zeros instead of raising SIGBUS,
+    // and only that file's reader is told.
+    CarpetaTemporal c;
+    const std::size_t pagina = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::string texto(pagina * 8, 'x');
+    for (const char* nombre : {"/a.vcf", "/b.vcf"}) std::ofstream(c.Ruta() + nombre, std::ios::binary) << texto;
+    const int fa = ::open((c.Ruta() + "/a.vcf").c_str(), O_RDWR | O_CLOEXEC);
+    const int fb = ::open((c.Ruta() + "/b.vcf").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fa, 0);
+    ASSERT_GE(fb, 0);
+    {
+        ArchivoEnMemoria a, b;
+        ASSERT_EQ(a.Abrir(fa), 0);
+        ASSERT_EQ(b.Abrir(fb), 0);
+        const std::size_t queda = pagina * 3 + 10;
+        ASSERT_EQ(::ftruncate(fa, static_cast<off_t>(queda)), 0);
+        const std::string_view d = a.Datos();
+        ASSERT_EQ(d.size(), texto.size());
+        EXPECT_EQ(d.substr(0, queda), texto.substr(0, queda));
+        EXPECT_EQ(d.find_first_not_of('\0', queda), std::string_view::npos);
+        EXPECT_TRUE(a.Cambio());
+        EXPECT_EQ(b.Datos(), texto);
+        EXPECT_FALSE(b.Cambio());
+    }
+    // A later map of the file as it now is starts afresh.
+    ::lseek(fa, 0, SEEK_SET);
+    ArchivoEnMemoria otra;
+    ASSERT_EQ(otra.Abrir(fa), 0);
+    EXPECT_EQ(otra.Datos(), texto.substr(0, pagina * 3 + 10));
+    EXPECT_FALSE(otra.Cambio());
+    ::close(fa);
+    ::close(fb);
 }
