@@ -3,11 +3,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
-#include <iterator>
-#include <mutex>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <limits>
+#include <mutex>
 #include <random>
 #include <string_view>
 #include <system_error>
@@ -269,6 +269,7 @@ struct MapaVigilado {
 };
 MapaVigilado gVigilados[8];
 struct sigaction gSigbusAnterior;
+std::uintptr_t gPagina = 4096;  // read once, outside the handler
 
 void AlSigbus(int sig, siginfo_t* info, void* contexto)
 {
@@ -277,8 +278,7 @@ void AlSigbus(int sig, siginfo_t* info, void* contexto)
         const std::uintptr_t inicio = m.inicio.load();
         const std::size_t largo = m.largo.load();
         if (inicio == 0 || dir < inicio || dir - inicio >= largo) continue;
-        const std::uintptr_t pagina = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-        const std::uintptr_t desde = dir & ~(pagina - 1);
+        const std::uintptr_t desde = dir & ~(gPagina - 1);
         if (::mmap(reinterpret_cast<void*>(desde), inicio + largo - desde, PROT_READ,
                    MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) == MAP_FAILED)
             break;
@@ -303,6 +303,7 @@ int Vigilar(void* mapa, std::size_t largo)
 {
     std::lock_guard<std::mutex> cerrojo(gVigilanciaMutex);
     static const bool instalado = [] {
+        if (const long p = ::sysconf(_SC_PAGESIZE); p > 0) gPagina = static_cast<std::uintptr_t>(p);
         struct sigaction sa {};
         sa.sa_sigaction = AlSigbus;
         sa.sa_flags = SA_SIGINFO;
