@@ -4,8 +4,11 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <string>
+
 #include "comun.h"
 #include "core/agenda.h"
+#include "core/vcard.h"
 
 using namespace bindelora;
 
@@ -28,8 +31,7 @@ bool Iguales(const ListaPibes& a, const ListaPibes& b)
     return true;
 }
 
-void LeerDeDescriptor(std::string_view texto, std::size_t bloque, const ResultadoLectura& esperado,
-                      const ListaPibes& lista)
+int EnMemoria(std::string_view texto)
 {
     const int fd = ::memfd_create("agenda", MFD_CLOEXEC);
     EXIGIR(fd >= 0);
@@ -39,6 +41,13 @@ void LeerDeDescriptor(std::string_view texto, std::size_t bloque, const Resultad
         EXIGIR(w > 0);
         hecho += static_cast<std::size_t>(w);
     }
+    return fd;
+}
+
+void LeerDeDescriptor(std::string_view texto, std::size_t bloque, const ResultadoLectura& esperado,
+                      const ListaPibes& lista)
+{
+    const int fd = EnMemoria(texto);
     EXIGIR(::lseek(fd, 0, SEEK_SET) == 0);
     ListaPibes otra;
     const ResultadoLectura r = LeerAgendaDeDescriptor(fd, bloque, otra);
@@ -46,6 +55,27 @@ void LeerDeDescriptor(std::string_view texto, std::size_t bloque, const Resultad
     EXIGIR(r.estado == esperado.estado);
     EXIGIR(r.formatoAntiguo == esperado.formatoAntiguo);
     EXIGIR(Iguales(otra, lista));
+}
+
+// The command line's export, straight from the file and cut in stretches
+// of a few bytes, gives the cards of the book the reader read.
+void ExportarDesdeArchivo(std::string_view texto, std::size_t tramo, const ResultadoLectura& esperado,
+                          const ListaPibes& lista)
+{
+    const int entrada = EnMemoria(texto);
+    const int salida = EnMemoria("");
+    tramoExportacion = tramo;
+    const ResultadoExportacion r =
+        ExportarAgendaAVCard("/proc/self/fd/" + std::to_string(entrada), salida, VersionVCard::V40);
+    tramoExportacion = 64 << 10;
+    const off_t largo = ::lseek(salida, 0, SEEK_END);
+    std::string escrito(static_cast<std::size_t>(largo), '\0');
+    EXIGIR(::pread(salida, escrito.data(), escrito.size(), 0) == largo);
+    ::close(entrada);
+    ::close(salida);
+    EXIGIR(r.estado == esperado.estado);
+    EXIGIR(r.contactos == lista.size());
+    EXIGIR(escrito == ExportarVCard(lista, VersionVCard::V40));
 }
 
 }  // namespace
@@ -60,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n)
 
     // Blocks of 1 to 64 bytes put a block edge everywhere, CR LF included.
     LeerDeDescriptor(entrada, 1 + n % 64, r, leida);
+    ExportarDesdeArchivo(entrada, 1 + n % 97, r, leida);
 
     const std::string escrito = SerializarAgenda(leida);
     ListaPibes releida;

@@ -31,6 +31,10 @@ struct ResultadoExportacion {
 // LeerAgenda does and stops at the same unreadable record.
 ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd, VersionVCard version);
 
+// The octets of the agenda file in each stretch the export above writes at
+// once; tests make it small to put stretch edges everywhere in small files.
+inline std::size_t tramoExportacion = 64 << 10;
+
 // What a file gave: the contacts read in file order and the reasons for
 // anything dropped or changed (Windows-1252, one line each).
 struct LecturaVCard {

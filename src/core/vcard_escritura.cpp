@@ -1,19 +1,19 @@
 // Writing vCards: the whole book from memory, or straight from the agenda
 // file for the command line.
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
-#include <deque>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -118,9 +118,13 @@ public:
     explicit Salida(std::size_t reserva)
     {
         s_.resize(std::max<std::size_t>(reserva, 4096));
-        p_ = s_.data();
+        base_ = p_ = s_.data();
         fin_ = p_ + s_.size();
     }
+
+    // Writes into [buffer, buffer + largo), which it does not own, until a
+    // piece needs more room.
+    Salida(char* buffer, std::size_t largo) : base_(buffer), p_(buffer), fin_(buffer + largo) {}
 
     void Nombre(std::string_view n)
     {
@@ -208,18 +212,19 @@ public:
         FinLinea();
     }
 
-    std::string_view Escrito() const { return {s_.data(), static_cast<std::size_t>(p_ - s_.data())}; }
+    std::string_view Escrito() const { return {base_, static_cast<std::size_t>(p_ - base_)}; }
 
     // Empty again, keeping the buffer for the next round.
     void Vaciar()
     {
-        p_ = s_.data();
+        p_ = base_;
         col_ = 0;
     }
 
     std::string Cadena()
     {
-        s_.resize(static_cast<std::size_t>(p_ - s_.data()));
+        if (base_ != s_.data()) return std::string(Escrito());
+        s_.resize(static_cast<std::size_t>(p_ - base_));
         return std::move(s_);
     }
 
@@ -233,15 +238,25 @@ private:
 
     [[gnu::noinline]] void Crecer(std::size_t n)
     {
-        const std::size_t usado = static_cast<std::size_t>(p_ - s_.data());
-        s_.resize(std::max(s_.size() * 2, usado + n));
-        p_ = s_.data() + usado;
-        fin_ = s_.data() + s_.size();
+        const std::size_t usado = static_cast<std::size_t>(p_ - base_);
+        const std::size_t largo = std::max(static_cast<std::size_t>(fin_ - base_) * 2, usado + n);
+        if (base_ == s_.data()) {
+            s_.resize(largo);
+        } else {
+            // Out of the borrowed buffer: its own from now on.
+            std::string s(largo, '\0');
+            std::memcpy(s.data(), base_, usado);
+            s_ = std::move(s);
+        }
+        base_ = s_.data();
+        p_ = base_ + usado;
+        fin_ = base_ + s_.size();
     }
 
     std::string s_;
+    char* base_;  // s_.data() or the borrowed buffer
     char* p_;
-    char* fin_;  // the end of s_
+    char* fin_;  // the end of the buffer
     int col_ = 0;
 };
 
@@ -431,6 +446,7 @@ public:
     explicit LineasAgenda(std::string_view d) : p_(d.data()), fin_(d.data() + d.size()) {}
 
     bool AlFinal() const { return p_ == fin_; }
+    const char* Posicion() const { return p_; }
 
     bool Siguiente(std::string_view& linea)
     {
@@ -452,151 +468,238 @@ std::string_view SinEtiqueta(std::string_view linea)
     return linea.size() > 4 ? linea.substr(4) : std::string_view();
 }
 
-// Records handed from the reading thread to the two writing ones, in
-// batches so that the hand-over costs little. The views point into the
-// agenda file; each batch keeps its buffers from round to round.
-struct LoteExportacion {
-    static constexpr std::size_t kPibes = 512;
-    std::vector<VistaPibe> pibes = std::vector<VistaPibe>(kPibes);
-    std::vector<std::pair<std::size_t, std::size_t>> inicios = decltype(inicios)(kPibes);  // of Direccion, Varios
-    std::vector<std::string_view> lineas;
-    std::size_t n = 0;
-    std::size_t turno = 0;  // batches are written in the order they were read
-    Salida salida{1 << 18};
+// How the reading of a stretch of records ended.
+struct FinLectura {
+    const char* alcanzado;  // the end of its last whole record
+    std::size_t contactos = 0;
+    bool danado = false;  // stopped at an unreadable record
 };
 
-// One record, with the same rules as the agenda reader: fields by position,
-// lists ended by "----", a bad birthday or the end of the file inside a
-// record make it unreadable.
-bool LeerRegistro(LineasAgenda& l, LoteExportacion& lote, bool conAviso)
+// The records starting before `hasta` from p on, written as cards into o,
+// with the same rules as the agenda reader: fields by position, lists
+// ended by "----", a bad birthday or the end of the file inside a record
+// make it unreadable and end the reading. A positive `tope` stops it after
+// the record that fills o past that many octets.
+FinLectura EscribirRegistros(const char* p, const char* hasta, const char* finArchivo, bool conAviso,
+                             VersionVCard version, Salida& o, std::vector<std::string_view>& lineas,
+                             std::size_t tope = 0)
 {
-    VistaPibe& p = lote.pibes[lote.n];
+    FinLectura r{p};
+    LineasAgenda l(std::string_view(p, static_cast<std::size_t>(finArchivo - p)));
+    VistaPibe v;
     std::string_view linea;
-    for (std::string_view* campo : {&p.Nombre, &p.Ape1, &p.Ape2, &p.TfnoCasa, &p.TfnoMovil, &p.EMail, &p.Grupo}) {
-        if (!l.Siguiente(linea)) return false;
-        *campo = SinEtiqueta(linea);
-    }
-    if (!l.Siguiente(linea) || !LeerCumple(SinEtiqueta(linea), p.Cumple)) return false;
-    p.EnAvisal = false;
-    if (conAviso) {
-        if (!l.Siguiente(linea)) return false;
-        p.EnAvisal = !(linea.size() >= 5 && linea[4] == '0');
-    }
-    std::size_t* inicio = &lote.inicios[lote.n].first;
-    for (LineasVista* lista : {&p.Direccion, &p.Varios}) {
-        *inicio++ = lote.lineas.size();
-        std::size_t n = 0;
-        for (;;) {
+    auto leer = [&]() -> bool {
+        for (std::string_view* campo : {&v.Nombre, &v.Ape1, &v.Ape2, &v.TfnoCasa, &v.TfnoMovil, &v.EMail, &v.Grupo}) {
             if (!l.Siguiente(linea)) return false;
-            if (linea == "----") break;
-            lote.lineas.push_back(SinEtiqueta(linea));
-            ++n;
+            *campo = SinEtiqueta(linea);
         }
-        lista->n = n;
+        if (!l.Siguiente(linea) || !LeerCumple(SinEtiqueta(linea), v.Cumple)) return false;
+        v.EnAvisal = false;
+        if (conAviso) {
+            if (!l.Siguiente(linea)) return false;
+            v.EnAvisal = !(linea.size() >= 5 && linea[4] == '0');
+        }
+        lineas.clear();
+        for (LineasVista* lista : {&v.Direccion, &v.Varios}) {
+            std::size_t n = 0;
+            for (;;) {
+                if (!l.Siguiente(linea)) return false;
+                if (linea == "----") break;
+                lineas.push_back(SinEtiqueta(linea));
+                ++n;
+            }
+            lista->n = n;
+        }
+        // Set only now: the lines no longer move.
+        v.Direccion.datos = lineas.data();
+        v.Varios.datos = lineas.data() + v.Direccion.n;
+        return true;
+    };
+    while (l.Posicion() < hasta && !l.AlFinal()) {
+        if (!leer()) {
+            r.danado = true;
+            break;
+        }
+        EscribirPibe(o, v, version);
+        ++r.contactos;
+        r.alcanzado = l.Posicion();
+        if (tope != 0 && o.Escrito().size() >= tope) break;
     }
-    return true;
+    return r;
 }
 
-// The batches between the threads, and the turn of the next one to write.
-class Reparto {
+// True when a record starts at p: the line is a name ("NOM:") right after
+// a "----" line, which in a file the program wrote ends the notes of the
+// record before. Another file may not follow that; the export checks every
+// stretch it starts at such a place against where the one before it ended.
+bool EmpiezaRegistro(const char* inicio, const char* p)
+{
+    if (p - inicio < 6 || (p[-1] != '\n' && p[-1] != '\r')) return false;
+    const char* q = p - 1;
+    if (*q == '\n' && q[-1] == '\r') --q;
+    if (q - inicio < 4 || std::memcmp(q - 4, "----", 4) != 0) return false;
+    return q - 4 == inicio || q[-5] == '\n' || q[-5] == '\r';
+}
+
+// The first place from desde on where a record seems to start, or fin.
+const char* SiguienteRegistro(const char* inicio, const char* desde, const char* fin)
+{
+    const std::string_view d(inicio, static_cast<std::size_t>(fin - inicio));
+    for (std::size_t i = static_cast<std::size_t>(desde - inicio); (i = d.find("NOM:", i)) != std::string_view::npos; ++i)
+        if (EmpiezaRegistro(inicio, inicio + i)) return inicio + i;
+    return fin;
+}
+
+// The agenda cut in stretches of records, written by two threads at once
+// and to the file in their order. Each stretch's cards wait in one of a
+// few buffers, so a large book never sits in memory whole.
+class ExportacionPorTramos {
 public:
-    explicit Reparto(std::deque<LoteExportacion>& lotes)
+    static constexpr std::size_t kEnVuelo = 6;  // stretches written ahead
+    static constexpr std::size_t kBuffer = 128 << 10;  // room for a stretch's cards, grown if short
+
+    ExportacionPorTramos(const char* inicio, const char* fin, bool conAviso, VersionVCard version, int fd)
+        : finArchivo_(fin), conAviso_(conAviso), version_(version), fd_(fd)
     {
-        for (auto& l : lotes) vacios_.push_back(&l);
+        desde_ = ::lseek(fd, 0, SEEK_CUR);
+        for (const char* p = inicio; p < fin;) {
+            const std::size_t tramo = std::max<std::size_t>(tramoExportacion, 1);
+            const char* q = static_cast<std::size_t>(fin - p) > tramo ? SiguienteRegistro(inicio, p + tramo, fin) : fin;
+            tramos_.push_back({p, q, FinLectura{p}, false});
+            p = q;
+        }
+        if (tramos_.size() > 1) {
+            // The buffers in one block whose pages are all there from the
+            // start: on a virtual machine a page touched for the first time
+            // costs microseconds.
+            void* m = ::mmap(nullptr, kEnVuelo * kBuffer, PROT_READ | PROT_WRITE,
+                             MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+            if (m != MAP_FAILED) bloque_ = static_cast<char*>(m);
+            for (std::size_t i = 0; i < kEnVuelo; ++i)
+                salidas_[i] = bloque_ ? std::make_unique<Salida>(bloque_ + i * kBuffer, kBuffer)
+                                      : std::make_unique<Salida>(kBuffer);
+        }
     }
 
-    LoteExportacion* TomarVacio()
+    ~ExportacionPorTramos()
     {
+        for (auto& s : salidas_) s.reset();
+        if (bloque_) ::munmap(bloque_, kEnVuelo * kBuffer);
+    }
+
+    ExportacionPorTramos(const ExportacionPorTramos&) = delete;
+    ExportacionPorTramos& operator=(const ExportacionPorTramos&) = delete;
+
+    std::size_t Tramos() const { return tramos_.size(); }
+
+    // Works until every stretch is written or the writing stops; each of
+    // the threads calls it.
+    void Trabajar()
+    {
+        std::vector<std::string_view> lineas;
         std::unique_lock<std::mutex> c(m_);
-        cv_.wait(c, [&] { return !vacios_.empty(); });
-        LoteExportacion* l = vacios_.front();
-        vacios_.pop_front();
-        l->n = 0;
-        l->lineas.clear();
-        return l;
-    }
-
-    void Entregar(LoteExportacion* l)
-    {
-        // The list views are set only now: the batch's lines no longer move.
-        for (std::size_t i = 0; i < l->n; ++i) {
-            l->pibes[i].Direccion.datos = l->lineas.data() + l->inicios[i].first;
-            l->pibes[i].Varios.datos = l->lineas.data() + l->inicios[i].second;
+        for (;;) {
+            cv_.wait(c, [&] { return parar_ || siguiente_ == tramos_.size() || siguiente_ < escritos_ + kEnVuelo; });
+            if (parar_ || siguiente_ == tramos_.size()) return;
+            const std::size_t i = siguiente_++;
+            Tramo& t = tramos_[i];
+            Salida& o = *salidas_[i % kEnVuelo];
+            c.unlock();
+            o.Vaciar();
+            t.lectura = EscribirRegistros(t.inicio, t.fin, finArchivo_, conAviso_, version_, o, lineas);
+            c.lock();
+            t.hecho = true;
+            if (escribiendo_) continue;
+            // One thread at a time writes, in order, whatever is ready.
+            escribiendo_ = true;
+            while (!parar_ && escritos_ < tramos_.size() && tramos_[escritos_].hecho) {
+                const std::size_t k = escritos_;
+                c.unlock();
+                const bool sigue = Escribir(k);
+                c.lock();
+                ++escritos_;
+                if (!sigue) parar_ = true;
+                cv_.notify_all();
+            }
+            escribiendo_ = false;
         }
-        {
-            std::lock_guard<std::mutex> c(m_);
-            l->turno = leidos_++;
-            llenos_.push_back(l);
-        }
-        cv_.notify_all();
     }
 
-    void Devolver(LoteExportacion* l)
-    {
-        {
-            std::lock_guard<std::mutex> c(m_);
-            vacios_.push_back(l);
-        }
-        cv_.notify_all();
-    }
-
-    void Terminar()
-    {
-        {
-            std::lock_guard<std::mutex> c(m_);
-            terminado_ = true;
-        }
-        cv_.notify_all();
-    }
-
-    // The next batch to write, or nullptr when all are taken.
-    LoteExportacion* TomarLleno()
-    {
-        std::unique_lock<std::mutex> c(m_);
-        cv_.wait(c, [&] { return !llenos_.empty() || terminado_; });
-        if (llenos_.empty()) return nullptr;
-        LoteExportacion* l = llenos_.front();
-        llenos_.pop_front();
-        return l;
-    }
-
-    void EsperarTurno(const LoteExportacion* l)
-    {
-        std::unique_lock<std::mutex> c(m_);
-        cv_.wait(c, [&] { return escritos_ == l->turno; });
-    }
-
-    // Ends the batch's turn and hands it back for reading.
-    void Escrito(LoteExportacion* l)
-    {
-        {
-            std::lock_guard<std::mutex> c(m_);
-            ++escritos_;
-            vacios_.push_back(l);
-        }
-        cv_.notify_all();
-    }
-
-    std::atomic<int> error{0};  // of the first failed write
+    std::size_t contactos = 0;
+    bool danado = false;
+    int error = 0;  // errno of the first failed write
+    const char* seguirDesde = nullptr;  // where a stretch ran past its end
 
 private:
+    struct Tramo {
+        const char* inicio;
+        const char* fin;
+        FinLectura lectura;
+        bool hecho;
+    };
+
+    // Writes stretch k, the one after the last written; false when the
+    // rest is not to be written from the stretches.
+    bool Escribir(std::size_t k)
+    {
+        const Tramo& t = tramos_[k];
+        const std::string_view d = salidas_[k % kEnVuelo]->Escrito();
+        if (const int e = EscribirTodoFd(d); e != 0) {
+            error = e;
+            return false;
+        }
+        Despachar(d.size());
+        contactos += t.lectura.contactos;
+        if (t.lectura.danado) {
+            danado = true;
+            return false;
+        }
+        // A stretch that did not end where the next begins shows that the
+        // next was cut at a place no record starts: the rest goes on from
+        // where this one ended, in one thread.
+        if (t.lectura.alcanzado != t.fin) {
+            seguirDesde = t.lectura.alcanzado;
+            return false;
+        }
+        return true;
+    }
+
+    int EscribirTodoFd(std::string_view d) const
+    {
+        return EscribirTodo(fd_, d.data(), d.size()) ? 0 : errno;
+    }
+
+    // Sends what is written to the disk a few megabytes at a time, while
+    // the other thread goes on with its cards; renamed over an older file,
+    // the file system would otherwise do it all at the rename, at the end.
+    void Despachar(std::size_t n)
+    {
+        if (desde_ < 0) return;
+        pendiente_ += n;
+        if (pendiente_ < kDespacho) return;
+        if (::sync_file_range(fd_, desde_, static_cast<off_t>(pendiente_), SYNC_FILE_RANGE_WRITE) != 0) {
+            desde_ = -1;  // not a file, or a system without it
+            return;
+        }
+        desde_ += static_cast<off_t>(pendiente_);
+        pendiente_ = 0;
+    }
+    static constexpr std::size_t kDespacho = 4 << 20;
+    off_t desde_ = 0;  // of what is not sent yet
+    std::size_t pendiente_ = 0;
+
+    const char* finArchivo_;
+    bool conAviso_;
+    VersionVCard version_;
+    int fd_;
+    std::vector<Tramo> tramos_;
+    char* bloque_ = nullptr;
+    std::unique_ptr<Salida> salidas_[kEnVuelo];
     std::mutex m_;
     std::condition_variable cv_;
-    std::deque<LoteExportacion*> llenos_, vacios_;
-    std::size_t leidos_ = 0, escritos_ = 0;
-    bool terminado_ = false;
+    std::size_t siguiente_ = 0, escritos_ = 0;
+    bool escribiendo_ = false, parar_ = false;
 };
-
-int EscribirTodo(int fd, std::string_view d)
-{
-    while (!d.empty()) {
-        const ssize_t w = ::write(fd, d.data(), d.size());
-        if (w < 0 && errno == EINTR) continue;
-        if (w < 0) return errno;
-        d.remove_prefix(static_cast<std::size_t>(w));
-    }
-    return 0;
-}
 
 }  // namespace
 
@@ -617,72 +720,61 @@ ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd,
         }
     }
 
-    // Reading the records is quick next to writing the cards, so this
-    // thread reads and two others write, each its own batch, in turn.
-    std::deque<LoteExportacion> lotes(6);
-    Reparto reparto(lotes);
-    auto escribirLote = [&](LoteExportacion* lote) {
-        const bool sigue = reparto.error.load(std::memory_order_relaxed) == 0;
-        if (sigue) {
-            lote->salida.Vaciar();
-            for (std::size_t i = 0; i < lote->n; ++i) EscribirPibe(lote->salida, lote->pibes[i], version);
-        }
-        reparto.EsperarTurno(lote);
-        if (sigue && reparto.error.load(std::memory_order_relaxed) == 0) {
-            if (const int e = EscribirTodo(fd, lote->salida.Escrito()); e != 0) reparto.error.store(e);
-        }
-        reparto.Escrito(lote);
-    };
-    std::vector<std::thread> escritores;
-    for (int i = 0; i < 2; ++i) {
-        try {
-            escritores.push_back(NuevoHilo([&] {
-                while (LoteExportacion* lote = reparto.TomarLleno()) escribirLote(lote);
-            }));
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    // When the system cannot start a thread, this one writes each batch as
-    // soon as it is read.
-    auto entregar = [&](LoteExportacion* l) {
-        reparto.Entregar(l);
-        if (escritores.empty()) escribirLote(reparto.TomarLleno());
-    };
-
-    LineasAgenda l(archivo.Datos());
+    const std::string_view datos = archivo.Datos();
+    const char* const finArchivo = datos.data() + datos.size();
     r.estado = EstadoLectura::SinRegistros;
-    LoteExportacion* lote = reparto.TomarVacio();
+    LineasAgenda l(datos);
     std::string_view linea;
-    if (l.Siguiente(linea)) {
-        // The earlier format has no header: its first line is a record's.
-        const bool actual = linea == "VER:2.1";
-        if (!actual) l = LineasAgenda(archivo.Datos());
-        if (!actual || (l.Siguiente(linea) && !l.AlFinal())) {
-            r.estado = EstadoLectura::Completa;
-            do {
-                if (!LeerRegistro(l, *lote, actual)) {
-                    r.estado = EstadoLectura::Incompleta;
-                    break;
-                }
-                ++r.contactos;
-                if (++lote->n == LoteExportacion::kPibes) {
-                    entregar(lote);
-                    lote = nullptr;
-                    // A failed write ends the reading too.
-                    if (reparto.error.load(std::memory_order_relaxed) != 0) break;
-                    lote = reparto.TomarVacio();
-                }
-            } while (!l.AlFinal());
+    if (!l.Siguiente(linea)) return r;
+    // The earlier format has no header: its first line is a record's.
+    const bool actual = linea == "VER:2.1";
+    if (!actual) l = LineasAgenda(datos);
+    if (actual && (!l.Siguiente(linea) || l.AlFinal())) return r;
+    r.estado = EstadoLectura::Completa;
+
+    int error = 0;
+    const char* desde = l.Posicion();
+    {
+        ExportacionPorTramos tramos(desde, finArchivo, actual, version, fd);
+        if (tramos.Tramos() > 1) {
+            std::thread otro;
+            try {
+                otro = NuevoHilo([&] { tramos.Trabajar(); });
+            } catch (const std::system_error&) {
+                // This thread alone does it all.
+            }
+            tramos.Trabajar();
+            if (otro.joinable()) otro.join();
+            r.contactos = tramos.contactos;
+            error = tramos.error;
+            if (tramos.danado) r.estado = EstadoLectura::Incompleta;
+            desde = tramos.seguirDesde;
         }
     }
-    if (lote && lote->n > 0) entregar(lote);
-    else if (lote) reparto.Devolver(lote);
-    reparto.Terminar();
-    for (auto& e : escritores) e.join();
-    if (const int e = reparto.error.load(); e != 0) {
+    // A single stretch, or the rest after a wrong cut: one record after
+    // another, written a buffer at a time.
+    if (desde && error == 0 && r.estado == EstadoLectura::Completa) {
+        Salida o(1 << 18);
+        std::vector<std::string_view> lineas;
+        while (desde < finArchivo) {
+            o.Vaciar();
+            const FinLectura f =
+                EscribirRegistros(desde, finArchivo, finArchivo, actual, version, o, lineas, std::size_t{1} << 18);
+            if (!EscribirTodo(fd, o.Escrito().data(), o.Escrito().size())) {
+                error = errno;
+                break;
+            }
+            r.contactos += f.contactos;
+            if (f.danado) {
+                r.estado = EstadoLectura::Incompleta;
+                break;
+            }
+            desde = f.alcanzado;
+        }
+    }
+    if (error != 0) {
         r.estado = EstadoLectura::Fallo;
-        r.error = std::string("No se pudo escribir el vCard: ") + std::strerror(e);
+        r.error = std::string("No se pudo escribir el vCard: ") + std::strerror(error);
     } else if (archivo.Cambio()) {
         r.estado = EstadoLectura::Fallo;
         r.error = "El archivo " + rutaAgenda + " se ha acortado mientras se le\xED" "a; no se ha exportado.";

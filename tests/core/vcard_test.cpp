@@ -14,6 +14,7 @@
 #include "core/agenda.h"
 #include "core/fecha.h"
 #include "core/orden.h"
+#include "core/paralelo.h"
 #include "core/texto.h"
 #include "core/vcard.h"
 #include "ayudas.h"
@@ -686,6 +687,55 @@ TEST(VCardDesdeArchivo, FormatoAntiguoVacioYDanado)
     EXPECT_EQ(r.estado, EstadoLectura::Incompleta);
     EXPECT_EQ(r.contactos, 1u);
     EXPECT_EQ(vcf.find("Eva"), std::string::npos);
+}
+
+TEST(VCardDesdeArchivo, LineasQueParecenElPrincipioDeUnRegistroNoLoDescolocan)
+{
+    // The export cuts the file where a name line follows a "----" line.
+    // Lines are read by position, so a hand-edited file may label its
+    // notes as names: every stretch cut at such a line must be found out.
+    ArchivoTemporal agenda(".dat");
+    ListaPibes libro = LibroAlAzar(23, 3000);
+    for (auto& p : libro)
+        if (p->Varios.empty()) p->Varios.push_back("nota");
+    std::string texto = SerializarAgenda(libro);
+    for (std::size_t i = 0; (i = texto.find("\r\nVAR:", i)) != std::string::npos; i += 6) texto.replace(i + 2, 3, "NOM");
+    {
+        std::ofstream f(agenda.ruta, std::ios::binary | std::ios::trunc);
+        f << texto;
+    }
+    ResultadoExportacion r;
+    EXPECT_EQ(Exportar(agenda.ruta, VersionVCard::V40, r), ExportarVCard(libro, VersionVCard::V40));
+    EXPECT_EQ(r.estado, EstadoLectura::Completa);
+    EXPECT_EQ(r.contactos, libro.size());
+
+    // Without threads the same cards come out.
+    hilosNegadosParaPruebas = true;
+    const std::string sinHilos = Exportar(agenda.ruta, VersionVCard::V40, r);
+    hilosNegadosParaPruebas = false;
+    EXPECT_EQ(sinHilos, ExportarVCard(libro, VersionVCard::V40));
+    EXPECT_EQ(r.contactos, libro.size());
+}
+
+TEST(VCardDesdeArchivo, UnRegistroDanadoLejosDelPrincipioParaAhiYNoMasAlla)
+{
+    ArchivoTemporal agenda(".dat");
+    ListaPibes libro = LibroAlAzar(29, 3000);
+    std::string texto = SerializarAgenda(libro);
+    // The birthday of contact 2001 made unreadable.
+    std::size_t i = 0;
+    for (int n = 0; n <= 2000; ++n) i = texto.find("\r\nCUM:", i) + 6;
+    texto.insert(i, "x");
+    {
+        std::ofstream f(agenda.ruta, std::ios::binary | std::ios::trunc);
+        f << texto;
+    }
+    ResultadoExportacion r;
+    const std::string vcf = Exportar(agenda.ruta, VersionVCard::V30, r);
+    EXPECT_EQ(r.estado, EstadoLectura::Incompleta);
+    EXPECT_EQ(r.contactos, 2000u);
+    libro.resize(2000);
+    EXPECT_EQ(vcf, ExportarVCard(libro, VersionVCard::V30));
 }
 
 TEST(VCardImportar, UnNulDentroDeUnCampoNoDescolocaAlNuevo)
