@@ -11,19 +11,27 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-// The module's bytes, placed in the program by modulo.S.
-extern "C" const char bindelora_modulo_inicio[];
-extern "C" const char bindelora_modulo_fin[];
+// The modules' bytes, placed in the program by modulo.S.
+extern "C" const char bindelora_ventana_inicio[];
+extern "C" const char bindelora_ventana_fin[];
+extern "C" const char bindelora_ordenes_inicio[];
+extern "C" const char bindelora_ordenes_fin[];
 
 namespace bindelora {
 
 namespace {
 
-bool EscribirModulo(int fd)
+struct Bytes {
+    const char* inicio;
+    const char* fin;
+    const char* nombre;  // of the memory file and the entry point
+};
+
+bool EscribirModulo(int fd, const Bytes& m)
 {
-    const char* p = bindelora_modulo_inicio;
-    while (p < bindelora_modulo_fin) {
-        const ssize_t w = ::write(fd, p, static_cast<std::size_t>(bindelora_modulo_fin - p));
+    const char* p = m.inicio;
+    while (p < m.fin) {
+        const ssize_t w = ::write(fd, p, static_cast<std::size_t>(m.fin - p));
         if (w < 0 && errno == EINTR) continue;
         if (w <= 0) return false;
         p += w;
@@ -33,25 +41,26 @@ bool EscribirModulo(int fd)
 
 // An anonymous memory file that may hold code: newer kernels can make such
 // files non-executable unless asked (MFD_EXEC), older ones know no such flag.
-int MemoriaEjecutable()
+int MemoriaEjecutable(const std::string& nombre)
 {
 #ifndef MFD_EXEC
     constexpr unsigned int MFD_EXEC = 0x0010U;
 #endif
-    int fd = ::memfd_create("bindelora-ventana", MFD_CLOEXEC | MFD_EXEC);
-    if (fd < 0 && errno == EINVAL) fd = ::memfd_create("bindelora-ventana", MFD_CLOEXEC);
+    int fd = ::memfd_create(nombre.c_str(), MFD_CLOEXEC | MFD_EXEC);
+    if (fd < 0 && errno == EINVAL) fd = ::memfd_create(nombre.c_str(), MFD_CLOEXEC);
     return fd;
 }
 
 // In memory when the system allows it; otherwise in a temporary file that
 // is gone as soon as it is loaded, in the first folder that lets it run
 // (a temporary folder may be mounted without that right).
-void* CargarModulo(std::string& error)
+void* CargarModulo(const Bytes& m, std::string& error)
 {
-    const int memoria = MemoriaEjecutable();
+    const std::string nombre = std::string("bindelora-") + m.nombre;
+    const int memoria = MemoriaEjecutable(nombre);
     if (memoria >= 0) {
         void* h = nullptr;
-        if (EscribirModulo(memoria)) {
+        if (EscribirModulo(memoria, m)) {
             h = ::dlopen(("/proc/self/fd/" + std::to_string(memoria)).c_str(), RTLD_NOW | RTLD_LOCAL);
             if (!h) error = ::dlerror();
         } else {
@@ -66,14 +75,14 @@ void* CargarModulo(std::string& error)
     carpetas.insert(carpetas.end(), {"/tmp", "/var/tmp", "/dev/shm"});
     if (const char* casa = std::getenv("HOME"); casa && *casa) carpetas.push_back(std::string(casa) + "/.cache");
     for (const std::string& carpeta : carpetas) {
-        std::string ruta = carpeta + "/bindelora-ventana-XXXXXX";
+        std::string ruta = carpeta + "/" + nombre + "-XXXXXX";
         const int fd = ::mkstemp(ruta.data());
         if (fd < 0) {
             if (error.empty()) error = std::strerror(errno);
             continue;
         }
         void* h = nullptr;
-        if (EscribirModulo(fd) && ::close(fd) == 0) {
+        if (EscribirModulo(fd, m) && ::close(fd) == 0) {
             h = ::dlopen(ruta.c_str(), RTLD_NOW | RTLD_LOCAL);
             if (!h) error = ::dlerror();
         } else {
@@ -88,19 +97,23 @@ void* CargarModulo(std::string& error)
 
 }  // namespace
 
-int EjecutarVentana(int argc, char** argv)
+int EjecutarModulo(Modulo modulo, int argc, char** argv)
 {
+    const Bytes m = modulo == Modulo::Ventana ? Bytes{bindelora_ventana_inicio, bindelora_ventana_fin, "ventana"}
+                                              : Bytes{bindelora_ordenes_inicio, bindelora_ordenes_fin, "ordenes"};
     std::string error;
-    void* modulo = CargarModulo(error);
-    using Ventana = int (*)(int, char**);
-    Ventana ventana = modulo ? reinterpret_cast<Ventana>(::dlsym(modulo, "bindelora_ventana")) : nullptr;
-    if (!ventana) {
-        if (modulo) error = ::dlerror();
-        std::fprintf(stderr, "bindelora: no se pudo cargar la ventana: %s\n", error.c_str());
+    void* h = CargarModulo(m, error);
+    using Entrada = int (*)(int, char**);
+    Entrada entrada =
+        h ? reinterpret_cast<Entrada>(::dlsym(h, (std::string("bindelora_") + m.nombre).c_str())) : nullptr;
+    if (!entrada) {
+        if (h) error = ::dlerror();
+        std::fprintf(stderr, "bindelora: no se pudo cargar %s: %s\n",
+                     modulo == Modulo::Ventana ? "la ventana" : "el m\xC3\xB3" "dulo de \xC3\xB3rdenes", error.c_str());
         return 1;
     }
-    // Never unloaded: the windows' last destructors run at exit.
-    return ventana(argc, argv);
+    // Never unloaded: the module's last destructors run at exit.
+    return entrada(argc, argv);
 }
 
 }  // namespace bindelora

@@ -1,10 +1,17 @@
 #pragma once
-// The windows live in a module carried inside the program file itself, so
-// that the program stays one file that can be copied anywhere with its data.
+// The windows and the modes for scripts that need Qt live in modules carried
+// inside the program file itself, so that the program stays one file that
+// can be copied anywhere with its data, and each start loads only the
+// libraries its mode needs.
 
 namespace bindelora {
 
-// Loads the module and runs the windows; returns the program's exit code.
-int EjecutarVentana(int argc, char** argv);
+enum class Modulo {
+    Ventana,  // the windows: Qt Widgets, Gui, Multimedia
+    Ordenes,  // import, iCalendar, today's events: Qt Core and libical
+};
+
+// Loads the module and runs it; returns the program's exit code.
+int EjecutarModulo(Modulo modulo, int argc, char** argv);
 
 }  // namespace bindelora

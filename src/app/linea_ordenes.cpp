@@ -29,50 +29,12 @@
 #include "platform/registro.h"
 #include "platform/reloj.h"
 #include "platform/ruta_ejecutable.h"
+#include "ordenes_basicas.h"
 #include "qtexto.h"
 
 namespace bindelora {
 
 namespace {
-
-constexpr const char* kAyuda =
-    "Uso: bindelora [/LISTA | /DATOS | /CUMPLES | /AVISAL]\n"
-    "     bindelora --exportar-vcard ARCHIVO [--vcard3]\n"
-    "     bindelora --importar-vcard ARCHIVO\n"
-    "     bindelora --exportar-ics ARCHIVO\n"
-    "     bindelora --hoy [AAAA-MM-DD]\n"
-    "     bindelora --help\n"
-    "\n"
-    "Sin opciones (o con una de las cuatro vistas) abre la ventana.\n"
-    "\n"
-    "  --exportar-vcard ARCHIVO  escribe la agenda entera en vCard 4.0 (3.0 con --vcard3)\n"
-    "  --importar-vcard ARCHIVO  a\xC3\xB1" "ade a la agenda los contactos de un vCard (2.1, 3.0 o 4.0)\n"
-    "                            que no estuvieran ya; resume lo hecho\n"
-    "  --exportar-ics ARCHIVO    escribe los sucesos del Avisal en iCalendar\n"
-    "  --hoy [AAAA-MM-DD]        escribe los sucesos de hoy (o de ese d\xC3\xAD" "a), uno por l\xC3\xAD" "nea\n"
-    "  --help                    esta ayuda\n"
-    "\n"
-    "ARCHIVO puede ser - (la salida o la entrada est\xC3\xA1ndar).\n"
-    "Los datos son los de la ventana: bindelora.dat y bindelora.avs junto al programa.\n"
-    "C\xC3\xB3" "digos de salida: 0 bien, 1 error de datos o de archivo, 2 uso incorrecto.\n";
-
-void Escribir(std::FILE* f, std::string_view s)
-{
-    std::fwrite(s.data(), 1, s.size(), f);
-}
-
-// Windows-1252 messages to the terminal, which speaks UTF-8.
-void Decir(std::FILE* f, std::string_view cp1252)
-{
-    Escribir(f, Cp1252AUtf8(cp1252));
-    Escribir(f, "\n");
-}
-
-int ErrorUso(const char* que)
-{
-    std::fprintf(stderr, "bindelora: %s\nPruebe 'bindelora --help'.\n", que);
-    return 2;
-}
 
 bool EscribirTodo(int fd, const std::string& datos)
 {
@@ -155,43 +117,6 @@ bool CargarSucesos(const Datos& d, const Fecha& hoy, ListaAvisales& avisales)
     ListaPibes pibes;
     if (CargarLibro(d.agenda, pibes, false)) SincronizarCumples(pibes, avisales);
     return true;
-}
-
-int ExportarVCardOrden(const std::string& archivo, VersionVCard version)
-{
-    const Datos d = RutasDatos();
-    // Straight from the agenda file to the output: a large book never sits
-    // in memory. A file goes through a temporary renamed at the end.
-    const bool salida = archivo == "-";
-    const std::string temporal = archivo + ".tmp-" + std::to_string(::getpid());
-    int fd = salida ? STDOUT_FILENO : ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        Decir(stderr, "bindelora: no se pudo escribir " + archivo + ": " + std::strerror(errno));
-        return 1;
-    }
-    ResultadoExportacion r = ExportarAgendaAVCard(d.agenda, fd, version);
-    if (!salida) {
-        int err = 0;
-        if (::close(fd) != 0) err = errno;
-        if (r.estado != EstadoLectura::Fallo && err == 0 && std::rename(temporal.c_str(), archivo.c_str()) != 0)
-            err = errno;
-        if (err != 0 && r.estado != EstadoLectura::Fallo) {
-            r.estado = EstadoLectura::Fallo;
-            r.error = "No se pudo escribir " + archivo + ": " + std::strerror(err);
-        }
-        if (r.estado == EstadoLectura::Fallo) ::unlink(temporal.c_str());
-    }
-    if (r.estado == EstadoLectura::Fallo) {
-        Decir(stderr, "bindelora: " + r.error);
-        return 1;
-    }
-    if (r.estado == EstadoLectura::Incompleta) {
-        Decir(stderr, "bindelora: la agenda est\xE1 da\xF1" "ada; solo se han exportado los " +
-                          std::to_string(r.contactos) + " contactos anteriores al primer registro da\xF1" "ado.");
-        return 1;
-    }
-    if (!salida) Decir(stdout, "Contactos exportados: " + std::to_string(r.contactos));
-    return 0;
 }
 
 // The input file ("-": standard input), mapped when it is a regular file:
@@ -282,17 +207,6 @@ int ExportarIcsOrden(const std::string& archivo)
     return 0;
 }
 
-bool LeerFechaIso(std::string_view s, Fecha& f)
-{
-    if (s.size() != 10 || s[4] != '-' || s[7] != '-') return false;
-    int a, m, d;
-    if (!TextoAEntero(s.substr(0, 4), a) || !TextoAEntero(s.substr(5, 2), m) || !TextoAEntero(s.substr(8, 2), d))
-        return false;
-    if (!EsFechaValida(a, m, d)) return false;
-    f = Fecha{a, m, d};
-    return true;
-}
-
 int HoyOrden(const Fecha& hoy)
 {
     ListaAvisales avisales;
@@ -315,39 +229,19 @@ int HoyOrden(const Fecha& hoy)
 
 int EjecutarLineaOrdenes(int& argc, char** argv)
 {
-    if (argc < 2) return -1;
-    const std::string_view modo = argv[1];
-    if (modo != "--exportar-vcard" && modo != "--importar-vcard" && modo != "--exportar-ics" && modo != "--hoy" &&
-        modo != "--help")
-        return -1;
+    Orden orden;
+    if (const int codigo = LeerOrden(argc, argv, orden); codigo != 0) return codigo;
+    const std::string& modo = orden.modo;
     if (modo == "--help") {
-        Escribir(stdout, kAyuda);
+        Escribir(stdout, TextoAyuda());
         return 0;
     }
-
-    std::vector<std::string> resto;
-    bool vcard3 = false;
-    for (int i = 2; i < argc; ++i) {
-        if (std::string_view(argv[i]) == "--vcard3" && modo == "--exportar-vcard") vcard3 = true;
-        else resto.emplace_back(argv[i]);
-    }
-
-    Fecha fecha{};
-    if (modo == "--hoy") {
-        if (resto.size() > 1) return ErrorUso("--hoy admite como mucho una fecha");
-        if (resto.size() == 1 && !LeerFechaIso(resto[0], fecha))
-            return ErrorUso("la fecha de --hoy debe ser AAAA-MM-DD y existir");
-    } else {
-        if (resto.empty()) return ErrorUso((std::string(modo) + " necesita el nombre de un archivo").c_str());
-        if (resto.size() > 1) return ErrorUso("sobran argumentos");
-    }
+    const std::vector<std::string>& resto = orden.resto;
 
     // No Qt application object at all: nothing here needs a display or an
     // event loop, and building one costs more than some of these modes.
     // The program's own path, as the window finds it, places the data.
-    char propia[4096];
-    const ssize_t largo = ::readlink("/proc/self/exe", propia, sizeof propia - 1);
-    RutaEjecutableFija ruta(largo > 0 ? std::string(propia, static_cast<std::size_t>(largo)) : std::string(argv[0]));
+    RutaEjecutableFija ruta(RutaPropia(argv[0]));
     RutaEjecutable::setInstancia(&ruta);
 
     // An import writes the agenda file: with the window open on the same
@@ -365,10 +259,11 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
 
     std::fflush(stdout);
     int codigo;
-    if (modo == "--exportar-vcard") codigo = ExportarVCardOrden(resto[0], vcard3 ? VersionVCard::V30 : VersionVCard::V40);
+    if (modo == "--exportar-vcard")
+        codigo = ExportarVCardOrden(ruta.Ruta(), resto[0], orden.vcard3 ? VersionVCard::V30 : VersionVCard::V40);
     else if (modo == "--importar-vcard") codigo = ImportarVCardOrden(resto[0]);
     else if (modo == "--exportar-ics") codigo = ExportarIcsOrden(resto[0]);
-    else codigo = HoyOrden(resto.empty() ? Reloj::instancia().Hoy() : fecha);
+    else codigo = HoyOrden(resto.empty() ? Reloj::instancia().Hoy() : orden.fecha);
     std::fflush(stdout);
     RutaEjecutable::setInstancia(nullptr);
     return codigo;

@@ -252,19 +252,33 @@ TEST_F(LineaOrdenes, ImportarNoEscribeConLaVentanaAbiertaEnLaMismaCarpeta)
     EXPECT_NE(Leer(Dat()), antes);
 }
 
-TEST_F(LineaOrdenes, LosModosDeOrdenesNoCarganLasBibliotecasDeVentanas)
+TEST_F(LineaOrdenes, CadaModoCargaSoloLasBibliotecasQueNecesita)
 {
-    // Loading Qt's widget, GUI and sound libraries would be most of what
-    // --help or --hoy cost; only the windows' module needs them. The
-    // dynamic loader names what it loads into LD_DEBUG_OUTPUT.<pid>.
-    std::string salida;
-    ASSERT_EQ(Ejecutar({"--hoy", "2027-03-15"}, salida, {"LD_DEBUG=libs", "LD_DEBUG_OUTPUT=" + carpeta + "/ld"}), 0);
-    std::string cargado;
-    for (const auto& e : fs::directory_iterator(carpeta))
-        if (e.path().filename().string().rfind("ld.", 0) == 0) cargado += Leer(e.path().string());
-    if (cargado.find("libQt6Core") == std::string::npos) GTEST_SKIP() << "the loader does not say what it loads";
-    for (const char* b : {"libQt6Widgets", "libQt6Gui", "libQt6Multimedia"})
-        EXPECT_EQ(cargado.find(b), std::string::npos) << b;
+    // Loading libraries is most of what the short modes cost: Qt's widget,
+    // GUI and sound libraries only the windows' module needs, and the vCard
+    // export and the help need no Qt and no libical at all. The dynamic
+    // loader names what it loads into LD_DEBUG_OUTPUT.<pid>.
+    ListaPibes libro;
+    libro.push_back(Pibe("Ana", "Ruiz"));
+    Escribir(Dat(), SerializarAgenda(libro));
+    auto cargado = [&](std::vector<std::string> args) {
+        for (const auto& e : fs::directory_iterator(carpeta))
+            if (e.path().filename().string().rfind("ld.", 0) == 0) fs::remove(e.path());
+        std::string salida;
+        EXPECT_EQ(Ejecutar(args, salida, {"LD_DEBUG=libs", "LD_DEBUG_OUTPUT=" + carpeta + "/ld"}), 0) << args[0];
+        std::string texto;
+        for (const auto& e : fs::directory_iterator(carpeta))
+            if (e.path().filename().string().rfind("ld.", 0) == 0) texto += Leer(e.path().string());
+        return texto;
+    };
+    const std::string hoy = cargado({"--hoy", "2027-03-15"});
+    if (hoy.find("libQt6Core") == std::string::npos) GTEST_SKIP() << "the loader does not say what it loads";
+    for (const char* b : {"libQt6Widgets", "libQt6Gui", "libQt6Multimedia"}) EXPECT_EQ(hoy.find(b), std::string::npos) << b;
+    for (const auto& args : {std::vector<std::string>{"--exportar-vcard", carpeta + "/a.vcf"}, {"--help"}}) {
+        const std::string texto = cargado(args);
+        EXPECT_NE(texto.find("libstdc++"), std::string::npos) << args[0];
+        for (const char* b : {"libQt6", "libical", "libicu"}) EXPECT_EQ(texto.find(b), std::string::npos) << args[0] << ' ' << b;
+    }
 }
 
 TEST_F(LineaOrdenes, LaVentanaSeCargaDesdeElProgramaCopiadoSolo)

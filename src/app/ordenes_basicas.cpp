@@ -1,0 +1,142 @@
+#include "ordenes_basicas.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "core/agenda.h"
+#include "core/texto.h"
+#include "platform/carpeta_datos.h"
+
+namespace bindelora {
+
+namespace {
+
+constexpr std::string_view kAyuda =
+    "Uso: bindelora [/LISTA | /DATOS | /CUMPLES | /AVISAL]\n"
+    "     bindelora --exportar-vcard ARCHIVO [--vcard3]\n"
+    "     bindelora --importar-vcard ARCHIVO\n"
+    "     bindelora --exportar-ics ARCHIVO\n"
+    "     bindelora --hoy [AAAA-MM-DD]\n"
+    "     bindelora --help\n"
+    "\n"
+    "Sin opciones (o con una de las cuatro vistas) abre la ventana.\n"
+    "\n"
+    "  --exportar-vcard ARCHIVO  escribe la agenda entera en vCard 4.0 (3.0 con --vcard3)\n"
+    "  --importar-vcard ARCHIVO  a\xC3\xB1" "ade a la agenda los contactos de un vCard (2.1, 3.0 o 4.0)\n"
+    "                            que no estuvieran ya; resume lo hecho\n"
+    "  --exportar-ics ARCHIVO    escribe los sucesos del Avisal en iCalendar\n"
+    "  --hoy [AAAA-MM-DD]        escribe los sucesos de hoy (o de ese d\xC3\xAD" "a), uno por l\xC3\xAD" "nea\n"
+    "  --help                    esta ayuda\n"
+    "\n"
+    "ARCHIVO puede ser - (la salida o la entrada est\xC3\xA1ndar).\n"
+    "Los datos son los de la ventana: bindelora.dat y bindelora.avs junto al programa.\n"
+    "C\xC3\xB3" "digos de salida: 0 bien, 1 error de datos o de archivo, 2 uso incorrecto.\n";
+
+int ErrorUso(const std::string& que)
+{
+    std::fprintf(stderr, "bindelora: %s\nPruebe 'bindelora --help'.\n", que.c_str());
+    return 2;
+}
+
+bool LeerFechaIso(std::string_view s, Fecha& f)
+{
+    if (s.size() != 10 || s[4] != '-' || s[7] != '-') return false;
+    int a, m, d;
+    if (!TextoAEntero(s.substr(0, 4), a) || !TextoAEntero(s.substr(5, 2), m) || !TextoAEntero(s.substr(8, 2), d))
+        return false;
+    if (!EsFechaValida(a, m, d)) return false;
+    f = Fecha{a, m, d};
+    return true;
+}
+
+}  // namespace
+
+int LeerOrden(int argc, char** argv, Orden& orden)
+{
+    if (argc < 2) return -1;
+    const std::string_view modo = argv[1];
+    if (modo != "--exportar-vcard" && modo != "--importar-vcard" && modo != "--exportar-ics" && modo != "--hoy" &&
+        modo != "--help")
+        return -1;
+    orden = Orden{std::string(modo), {}, false, {}};
+    if (modo == "--help") return 0;
+    for (int i = 2; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--vcard3" && modo == "--exportar-vcard") orden.vcard3 = true;
+        else orden.resto.emplace_back(argv[i]);
+    }
+    if (modo == "--hoy") {
+        if (orden.resto.size() > 1) return ErrorUso("--hoy admite como mucho una fecha");
+        if (orden.resto.size() == 1 && !LeerFechaIso(orden.resto[0], orden.fecha))
+            return ErrorUso("la fecha de --hoy debe ser AAAA-MM-DD y existir");
+    } else {
+        if (orden.resto.empty()) return ErrorUso(orden.modo + " necesita el nombre de un archivo");
+        if (orden.resto.size() > 1) return ErrorUso("sobran argumentos");
+    }
+    return 0;
+}
+
+std::string_view TextoAyuda()
+{
+    return kAyuda;
+}
+
+void Escribir(std::FILE* f, std::string_view s)
+{
+    std::fwrite(s.data(), 1, s.size(), f);
+}
+
+void Decir(std::FILE* f, std::string_view cp1252)
+{
+    Escribir(f, Cp1252AUtf8(cp1252));
+    Escribir(f, "\n");
+}
+
+std::string RutaPropia(const char* argv0)
+{
+    char propia[4096];
+    const ssize_t largo = ::readlink("/proc/self/exe", propia, sizeof propia - 1);
+    return largo > 0 ? std::string(propia, static_cast<std::size_t>(largo)) : std::string(argv0 ? argv0 : "");
+}
+
+int ExportarVCardOrden(const std::string& programa, const std::string& archivo, VersionVCard version)
+{
+    const std::string agenda = RutaArchivoDatos(programa, "dat");
+    // Straight from the agenda file to the output: a large book never sits
+    // in memory. A file goes through a temporary renamed at the end.
+    const bool salida = archivo == "-";
+    const std::string temporal = archivo + ".tmp-" + std::to_string(::getpid());
+    int fd = salida ? STDOUT_FILENO : ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        Decir(stderr, "bindelora: no se pudo escribir " + archivo + ": " + std::strerror(errno));
+        return 1;
+    }
+    std::fflush(stdout);
+    ResultadoExportacion r = ExportarAgendaAVCard(agenda, fd, version);
+    if (!salida) {
+        int err = 0;
+        if (::close(fd) != 0) err = errno;
+        if (r.estado != EstadoLectura::Fallo && err == 0 && std::rename(temporal.c_str(), archivo.c_str()) != 0)
+            err = errno;
+        if (err != 0 && r.estado != EstadoLectura::Fallo) {
+            r.estado = EstadoLectura::Fallo;
+            r.error = "No se pudo escribir " + archivo + ": " + std::strerror(err);
+        }
+        if (r.estado == EstadoLectura::Fallo) ::unlink(temporal.c_str());
+    }
+    if (r.estado == EstadoLectura::Fallo) {
+        Decir(stderr, "bindelora: " + r.error);
+        return 1;
+    }
+    if (r.estado == EstadoLectura::Incompleta) {
+        Decir(stderr, "bindelora: la agenda est\xE1 da\xF1" "ada; solo se han exportado los " +
+                          std::to_string(r.contactos) + " contactos anteriores al primer registro da\xF1" "ado.");
+        return 1;
+    }
+    if (!salida) Decir(stdout, "Contactos exportados: " + std::to_string(r.contactos));
+    return 0;
+}
+
+}  // namespace bindelora

@@ -1,0 +1,40 @@
+#pragma once
+// What the program's entry does by itself, without loading any module: the
+// arguments of the modes for scripts, the help and the vCard export, whose
+// time is mostly the start of the process. No Qt here: the entry links none.
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/fecha.h"
+#include "core/vcard.h"
+
+namespace bindelora {
+
+struct Orden {
+    std::string modo;  // "--hoy" ...
+    std::vector<std::string> resto;  // its other arguments
+    bool vcard3 = false;
+    Fecha fecha{};  // the day --hoy was given, if any
+};
+
+// Reads the arguments: -1 when they are the window's ("/LISTA", none ...),
+// 2 when they misuse a mode (said on the error output), 0 otherwise.
+int LeerOrden(int argc, char** argv, Orden& orden);
+
+std::string_view TextoAyuda();
+
+void Escribir(std::FILE* f, std::string_view s);
+// Windows-1252 messages to the terminal, which speaks UTF-8.
+void Decir(std::FILE* f, std::string_view cp1252);
+
+// The program file's path, as the window finds it: the data files are
+// placed after it.
+std::string RutaPropia(const char* argv0);
+
+// The whole agenda beside the program in vCard to archivo ("-": the
+// standard output); the exit code.
+int ExportarVCardOrden(const std::string& programa, const std::string& archivo, VersionVCard version);
+
+}  // namespace bindelora
