@@ -111,6 +111,35 @@ inline const char* FinLlano(const char* c, const char* tope)
     return c;
 }
 
+// Copies the run of bytes from c that go out as they are, at most `hueco`
+// of them, to p; how many. Sixteen bytes are looked at and stored at a
+// time: the output has room past the run, and what lands there is written
+// over next.
+inline std::ptrdiff_t CopiarLlano(char* p, const char* c, std::ptrdiff_t hueco)
+{
+#if defined(__SSE2__)
+    std::ptrdiff_t n = 0;
+    while (hueco - n >= 16) {
+        const __m128i v = Cargar16(c + n);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + n), v);
+        if (const unsigned m = NoLlanos(v); m != 0) return n + __builtin_ctz(m);
+        n += 16;
+    }
+    if (n < hueco && EnLaPagina(c + n)) {
+        const __m128i v = Cargar16(c + n);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + n), v);
+        return n + __builtin_ctz(NoLlanos(v) | (0xFFFFu << (hueco - n)));
+    }
+    const char* q = FinLlano(c + n, c + hueco);
+    std::memcpy(p + n, c + n, static_cast<std::size_t>(q - (c + n)));
+    return q - c;
+#else
+    const char* q = FinLlano(c, c + hueco);
+    std::memcpy(p, c, static_cast<std::size_t>(q - c));
+    return q - c;
+#endif
+}
+
 // Content lines folded at 75 octets without cutting a UTF-8 character or
 // an escape in two, written into a buffer grown ahead of each piece.
 class Salida {
@@ -157,11 +186,11 @@ public:
         const char* c = t.data();
         const char* const fin = c + t.size();
         while (c < fin) {
-            const char* q = FinLlano(c, c + std::min<std::ptrdiff_t>(fin - c, kAnchoLinea - col));
-            std::memcpy(p, c, static_cast<std::size_t>(q - c));
-            p += q - c;
-            col += static_cast<int>(q - c);
-            c = q;
+            const std::ptrdiff_t hueco = std::min<std::ptrdiff_t>(fin - c, kAnchoLinea - col);
+            const std::ptrdiff_t n = CopiarLlano(p, c, hueco);
+            p += n;
+            c += n;
+            col += static_cast<int>(n);
             if (c == fin) break;
             const CodigoSalida& k = kTablaSalida.t[static_cast<unsigned char>(*c++)];
             if (col + k.n > kAnchoLinea) {
@@ -323,10 +352,15 @@ std::string_view TextoBday(const Fecha& f, VersionVCard v, char (&buf)[16])
 bool ApellidosSeDeducen(std::string_view ape1, std::string_view ape2)
 {
     if (ape1.empty()) return ape2.empty();
-    if (ape1.find_first_of(" \t,") != std::string_view::npos || EsParticula(ape1)) return false;
+    // By hand: find_first_of calls memchr once per byte of the surname.
+    for (const char c : ape1)
+        if (c == ' ' || c == '\t' || c == ',') return false;
+    if (EsParticula(ape1)) return false;
     if (ape2.empty()) return true;
-    return ape2.front() != ' ' && ape2.front() != '\t' && ape2.back() != ' ' && ape2.back() != '\t' &&
-           ape2.find(',') == std::string_view::npos;
+    if (ape2.front() == ' ' || ape2.front() == '\t' || ape2.back() == ' ' || ape2.back() == '\t') return false;
+    for (const char c : ape2)
+        if (c == ',') return false;
+    return true;
 }
 
 void EscribirPibe(Salida& o, const VistaPibe& p, VersionVCard v)
