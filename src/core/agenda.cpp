@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -440,6 +441,23 @@ bool LeerCumple(std::string_view texto, double& valor)
     auto digito = [](char c) { return c >= '0' && c <= '9'; };
     while (!texto.empty() && blanco(texto.front())) texto.remove_prefix(1);
     while (!texto.empty() && blanco(texto.back())) texto.remove_suffix(1);
+
+    // Nearly every birthday is a whole day count: up to 15 digits are exact
+    // in a double, without the general parse below.
+    {
+        const bool menos = !texto.empty() && texto.front() == '-';
+        const std::string_view cifras = texto.substr(menos ? 1 : 0);
+        if (!cifras.empty() && cifras.size() <= 15) {
+            std::int64_t v = 0;
+            std::size_t k = 0;
+            for (; k < cifras.size() && digito(cifras[k]); ++k) v = v * 10 + (cifras[k] - '0');
+            // "-0" is left to from_chars, which keeps its sign.
+            if (k == cifras.size() && !(menos && v == 0)) {
+                valor = static_cast<double>(menos ? -v : v);
+                return true;
+            }
+        }
+    }
 
     // Checked here and rewritten for from_chars, which takes neither ','
     // nor a leading '+'.

@@ -141,7 +141,8 @@ inline std::ptrdiff_t CopiarLlano(char* p, const char* c, std::ptrdiff_t hueco)
 }
 
 // Content lines folded at 75 octets without cutting a UTF-8 character or
-// an escape in two, written into a buffer grown ahead of each piece.
+// an escape in two. Room is made once for a whole card (Reservar, with
+// CotaTexto for each value): the pieces themselves are written unchecked.
 class Salida {
 public:
     explicit Salida(std::size_t reserva)
@@ -152,12 +153,21 @@ public:
     }
 
     // Writes into [buffer, buffer + largo), which it does not own, until a
-    // piece needs more room.
+    // card needs more room.
     Salida(char* buffer, std::size_t largo) : base_(buffer), p_(buffer), fin_(buffer + largo) {}
 
+    // The most a value of n bytes takes: 3 octets a byte, a fold (3 octets)
+    // every 24 bytes at worst, and a block of sixteen stored past its end.
+    static constexpr std::size_t CotaTexto(std::size_t n) { return 4 * n + 32; }
+
+    void Reservar(std::size_t n)
+    {
+        if (static_cast<std::size_t>(fin_ - p_) < n) Crecer(n);
+    }
+
+    // A property name or other fixed ASCII text, never folded.
     void Nombre(std::string_view n)
     {
-        Asegurar(n.size());
         std::memcpy(p_, n.data(), n.size());
         p_ += n.size();
         col_ += static_cast<int>(n.size());
@@ -165,13 +175,11 @@ public:
 
     void Texto(std::string_view t)
     {
-        if (t.empty()) return;  // its data() may be null
-        // At most 3 octets per byte, plus a fold (3 octets) every 24 bytes;
-        // room for a whole block of sixteen on top.
-        Asegurar(t.size() * 4 + 16);
 #if defined(__SSE2__)
-        // A short plain field that fits on the line goes over in one step.
-        if (t.size() <= 16 && col_ + static_cast<int>(t.size()) <= kAnchoLinea && EnLaPagina(t.data())) {
+        // A short plain field that fits on the line goes over in one step
+        // (an empty one, whose data() may be null, not: its size less one
+        // wraps round).
+        if (t.size() - 1 < 16 && col_ + static_cast<int>(t.size()) <= kAnchoLinea && EnLaPagina(t.data())) {
             const __m128i v = Cargar16(t.data());
             if ((NoLlanos(v) & ~(0xFFFFu << t.size())) == 0) {
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(p_), v);
@@ -181,47 +189,27 @@ public:
             }
         }
 #endif
-        char* p = p_;
-        int col = col_;
-        const char* c = t.data();
-        const char* const fin = c + t.size();
-        while (c < fin) {
-            const std::ptrdiff_t hueco = std::min<std::ptrdiff_t>(fin - c, kAnchoLinea - col);
-            const std::ptrdiff_t n = CopiarLlano(p, c, hueco);
-            p += n;
-            c += n;
-            col += static_cast<int>(n);
-            if (c == fin) break;
-            const CodigoSalida& k = kTablaSalida.t[static_cast<unsigned char>(*c++)];
-            if (col + k.n > kAnchoLinea) {
-                std::memcpy(p, "\r\n ", 3);
-                p += 3;
-                col = 1;
-            }
-            std::memcpy(p, k.b, 4);
-            p += k.n;
-            col += k.n;
-        }
-        p_ = p;
-        col_ = col;
+        if (!t.empty()) TextoLargo(t);
     }
 
-    // A separator of the value (';' between components), never escaped.
-    void Signo(char c)
+    // An escaped piece that is never cut ("\\n", a blank, a ';' between
+    // components): on the next line when it does not fit on this one.
+    void Literal(std::string_view l)
     {
-        Asegurar(4);
-        if (col_ + 1 > kAnchoLinea) {
+        if (col_ + static_cast<int>(l.size()) > kAnchoLinea) {
             std::memcpy(p_, "\r\n ", 3);
             p_ += 3;
             col_ = 1;
         }
-        *p_++ = c;
-        ++col_;
+        std::memcpy(p_, l.data(), l.size());
+        p_ += l.size();
+        col_ += static_cast<int>(l.size());
     }
+
+    void Signo(char c) { Literal(std::string_view(&c, 1)); }
 
     void FinLinea()
     {
-        Asegurar(2);
         *p_++ = '\r';
         *p_++ = '\n';
         col_ = 0;
@@ -258,11 +246,31 @@ public:
     }
 
 private:
-    // Called for every piece: the common case stays inline.
-    void Asegurar(std::size_t n)
+    [[gnu::noinline]] void TextoLargo(std::string_view t)
     {
-        if (static_cast<std::size_t>(fin_ - p_) >= n) return;
-        Crecer(n);
+        char* p = p_;
+        int col = col_;
+        const char* c = t.data();
+        const char* const fin = c + t.size();
+        while (c < fin) {
+            const std::ptrdiff_t hueco = std::min<std::ptrdiff_t>(fin - c, kAnchoLinea - col);
+            const std::ptrdiff_t n = CopiarLlano(p, c, hueco);
+            p += n;
+            c += n;
+            col += static_cast<int>(n);
+            if (c == fin) break;
+            const CodigoSalida& k = kTablaSalida.t[static_cast<unsigned char>(*c++)];
+            if (col + k.n > kAnchoLinea) {
+                std::memcpy(p, "\r\n ", 3);
+                p += 3;
+                col = 1;
+            }
+            std::memcpy(p, k.b, 4);
+            p += k.n;
+            col += k.n;
+        }
+        p_ = p;
+        col_ = col;
     }
 
     [[gnu::noinline]] void Crecer(std::size_t n)
@@ -310,7 +318,7 @@ struct VistaPibe {
 void TextoLineas(Salida& o, LineasVista lineas)
 {
     for (const std::string_view& l : lineas) {
-        if (&l != lineas.begin()) o.Texto("\n");
+        if (&l != lineas.begin()) o.Literal("\\n");
         o.Texto(l);
     }
 }
@@ -363,8 +371,21 @@ bool ApellidosSeDeducen(std::string_view ape1, std::string_view ape2)
     return true;
 }
 
+// The most one card takes, over every piece EscribirPibe writes: the names
+// go out up to three times, and 1024 octets cover the property names, the
+// birthday and the separators.
+std::size_t CotaPibe(const VistaPibe& p)
+{
+    std::size_t n = 1024 + 3 * Salida::CotaTexto(p.Nombre.size() + p.Ape1.size() + p.Ape2.size()) +
+                    Salida::CotaTexto(p.TfnoCasa.size() + p.TfnoMovil.size() + p.EMail.size() + p.Grupo.size());
+    for (const LineasVista& lista : {p.Direccion, p.Varios})
+        for (const std::string_view& l : lista) n += Salida::CotaTexto(l.size()) + 8;
+    return n;
+}
+
 void EscribirPibe(Salida& o, const VistaPibe& p, VersionVCard v)
 {
+    o.Reservar(CotaPibe(p));
     const bool v4 = v == VersionVCard::V40;
     o.Fija("BEGIN:VCARD");
     o.Fija(v4 ? "VERSION:4.0" : "VERSION:3.0");
@@ -373,7 +394,7 @@ void EscribirPibe(Salida& o, const VistaPibe& p, VersionVCard v)
     bool algo = false;
     for (std::string_view t : {p.Nombre, p.Ape1, p.Ape2}) {
         if (t.empty()) continue;
-        if (algo) o.Texto(" ");
+        if (algo) o.Literal(" ");
         o.Texto(t);
         algo = true;
     }
@@ -382,7 +403,7 @@ void EscribirPibe(Salida& o, const VistaPibe& p, VersionVCard v)
     // Family name: both surnames as one, as other programs show them.
     o.Nombre("N:");
     o.Texto(p.Ape1);
-    if (!p.Ape1.empty() && !p.Ape2.empty()) o.Texto(" ");
+    if (!p.Ape1.empty() && !p.Ape2.empty()) o.Literal(" ");
     o.Texto(p.Ape2);
     o.Signo(';');
     o.Texto(p.Nombre);

@@ -269,13 +269,18 @@ TEST(AgendaFormato, Cumple)
 
     const std::pair<const char*, double> buenos[] = {
         {"36892", 36892}, {" 36892 ", 36892}, {"\t-693593", -693593}, {"+5", 5}, {"36892,5", 36892.5},
-        {"36892.25", 36892.25}, {",5", 0.5}, {"5.", 5}, {"3,6892e4", 36892}, {"1E+2", 100}};
+        {"36892.25", 36892.25}, {",5", 0.5}, {"5.", 5}, {"3,6892e4", 36892}, {"1E+2", 100}, {"000123", 123},
+        {"-999999999999999", -999999999999999.0}, {"12345678901234567890", 12345678901234567890.0}};
     for (const auto& [texto, valor] : buenos) {
         double v = -1;
         EXPECT_TRUE(LeerCumple(texto, v)) << texto;
         EXPECT_EQ(v, valor) << texto;
     }
-    for (const char* malo : {"", " ", "abc", "1,2,3", "12a", "--1", "+", ".", "1e", "1e+", "1e999", "inf", "nan",
+    // Whole numbers take a shorter way; a negative zero keeps its sign.
+    double cero = 0;
+    EXPECT_TRUE(LeerCumple("-0", cero));
+    EXPECT_TRUE(std::signbit(cero));
+    for (const char* malo : {"", " ", "-", "-1-", "abc", "1,2,3", "12a", "--1", "+", ".", "1e", "1e+", "1e999", "inf", "nan",
                              "0x10", "1 2", "36892\r"}) {
         double v = 7;
         EXPECT_FALSE(LeerCumple(malo, v)) << malo;
