@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -614,16 +615,10 @@ public:
     static constexpr std::size_t kBuffer = 128 << 10;  // room for a stretch's cards, grown if short
 
     ExportacionPorTramos(const char* inicio, const char* fin, bool conAviso, VersionVCard version, int fd)
-        : finArchivo_(fin), conAviso_(conAviso), version_(version), fd_(fd)
+        : inicio_(inicio), corte_(inicio), finArchivo_(fin), conAviso_(conAviso), version_(version), fd_(fd)
     {
         desde_ = ::lseek(fd, 0, SEEK_CUR);
-        for (const char* p = inicio; p < fin;) {
-            const std::size_t tramo = std::max<std::size_t>(tramoExportacion, 1);
-            const char* q = static_cast<std::size_t>(fin - p) > tramo ? SiguienteRegistro(inicio, p + tramo, fin) : fin;
-            tramos_.push_back({p, q, FinLectura{p}, false});
-            p = q;
-        }
-        if (tramos_.size() > 1) {
+        if (VariosTramos()) {
             // The buffers in one block whose pages are all there from the
             // start: on a virtual machine a page touched for the first time
             // costs microseconds.
@@ -645,7 +640,7 @@ public:
     ExportacionPorTramos(const ExportacionPorTramos&) = delete;
     ExportacionPorTramos& operator=(const ExportacionPorTramos&) = delete;
 
-    std::size_t Tramos() const { return tramos_.size(); }
+    bool VariosTramos() const { return static_cast<std::size_t>(finArchivo_ - inicio_) > Largo(); }
 
     // Works until every stretch is written or the writing stops; each of
     // the threads calls it.
@@ -654,8 +649,15 @@ public:
         std::vector<std::string_view> lineas;
         std::unique_lock<std::mutex> c(m_);
         for (;;) {
-            cv_.wait(c, [&] { return parar_ || siguiente_ == tramos_.size() || siguiente_ < escritos_ + kEnVuelo; });
-            if (parar_ || siguiente_ == tramos_.size()) return;
+            cv_.wait(c, [&] { return parar_ || corte_ == finArchivo_ || siguiente_ < escritos_ + kEnVuelo; });
+            if (parar_ || corte_ == finArchivo_) return;
+            // Each stretch is cut as it is taken: looking for the cuts all
+            // at the start kept the other thread waiting.
+            const char* q = static_cast<std::size_t>(finArchivo_ - corte_) > Largo()
+                                ? SiguienteRegistro(inicio_, corte_ + Largo(), finArchivo_)
+                                : finArchivo_;
+            tramos_.push_back({corte_, q, FinLectura{corte_}, false});
+            corte_ = q;
             const std::size_t i = siguiente_++;
             Tramo& t = tramos_[i];
             Salida& o = *salidas_[i % kEnVuelo];
@@ -743,11 +745,15 @@ private:
     off_t desde_ = 0;  // of what is not sent yet
     std::size_t pendiente_ = 0;
 
+    static std::size_t Largo() { return std::max<std::size_t>(tramoExportacion, 1); }
+
+    const char* inicio_;
+    const char* corte_;  // where the next stretch starts
     const char* finArchivo_;
     bool conAviso_;
     VersionVCard version_;
     int fd_;
-    std::vector<Tramo> tramos_;
+    std::deque<Tramo> tramos_;  // those taken; a thread keeps a reference to its own
     char* bloque_ = nullptr;
     std::unique_ptr<Salida> salidas_[kEnVuelo];
     std::mutex m_;
@@ -791,7 +797,7 @@ ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd,
     const char* desde = l.Posicion();
     {
         ExportacionPorTramos tramos(desde, finArchivo, actual, version, fd);
-        if (tramos.Tramos() > 1) {
+        if (tramos.VariosTramos()) {
             std::thread otro;
             try {
                 otro = NuevoHilo([&] { tramos.Trabajar(); });
