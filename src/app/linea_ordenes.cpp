@@ -184,9 +184,22 @@ int ImportarVCardOrden(const std::string& archivo)
     return 0;
 }
 
+// Room for what the two files become in memory, made before reading them:
+// for a few megabytes the faults of the heap's fresh pages cost more than
+// the reading.
+std::size_t TamanoDatos(const Datos& d)
+{
+    std::size_t total = 0;
+    struct stat st;
+    for (const std::string* ruta : {&d.agenda, &d.avisal})
+        if (::stat(ruta->c_str(), &st) == 0 && st.st_size > 0) total += static_cast<std::size_t>(st.st_size);
+    return total;
+}
+
 int ExportarIcsOrden(const std::string& archivo)
 {
     const Fecha hoy = Reloj::instancia().Hoy();
+    const ReservaMemoria reserva(4 * TamanoDatos(RutasDatos()));
     ListaAvisales avisales;
     if (!CargarSucesos(RutasDatos(), hoy, avisales)) return 1;
     const std::time_t t = std::time(nullptr);
@@ -209,6 +222,7 @@ int ExportarIcsOrden(const std::string& archivo)
 
 int HoyOrden(const Fecha& hoy)
 {
+    const ReservaMemoria reserva(4 * TamanoDatos(RutasDatos()));
     ListaAvisales avisales;
     if (!CargarSucesos(RutasDatos(), hoy, avisales)) return 1;
     std::vector<std::string> textos = TextosDeHoy(avisales, hoy);

@@ -25,6 +25,13 @@ constexpr std::size_t kEnsenar = std::size_t{31} << 20;
 constexpr std::size_t kBloque = std::size_t{30} << 20;
 // Too large for malloc's per-thread caches, so freeing it reaches the heap.
 constexpr std::size_t kGuarda = 4096;
+// Below this the heap's own growth is as good.
+constexpr std::size_t kMinimo = 256 << 10;
+#ifdef MADV_POPULATE_WRITE
+constexpr int kPoblar = MADV_POPULATE_WRITE;
+#else
+constexpr int kPoblar = 23;  // older headers; older kernels refuse it, harmlessly
+#endif
 
 }  // namespace
 
@@ -38,9 +45,13 @@ constexpr std::size_t kGuarda = 4096;
 //  4. the blocks are freed, all but the highest, which shrinks in place to a
 //     small guard that keeps the free stretch below it from joining the top
 //     and being handed back to the system before the load uses it.
+// Below two huge pages the new part is instead filled in at once
+// (MADV_POPULATE_WRITE, Linux 5.14): one call instead of a fault for each
+// page, which on a virtual machine costs microseconds.
 ReservaMemoria::ReservaMemoria(std::size_t bytes)
 {
-    if (bytes < kPaginaEnorme * 2) return;
+    if (bytes < kMinimo) return;
+    const bool pequena = bytes < kPaginaEnorme * 2;
     if (void* grande = std::malloc(kEnsenar)) std::free(grande);
     char* antes = static_cast<char*>(::sbrk(0));
     void* bloques[64];
@@ -52,7 +63,12 @@ ReservaMemoria::ReservaMemoria(std::size_t bytes)
         resto -= t;
     }
     char* despues = static_cast<char*>(::sbrk(0));
-    if (antes != reinterpret_cast<char*>(-1) && despues > antes) {
+    if (pequena && antes != reinterpret_cast<char*>(-1) && despues > antes) {
+        const auto pagina = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        const auto desde = (reinterpret_cast<std::uintptr_t>(antes) + pagina - 1) & ~(pagina - 1);
+        const auto hasta = reinterpret_cast<std::uintptr_t>(despues) & ~(pagina - 1);
+        if (hasta > desde) ::madvise(reinterpret_cast<void*>(desde), hasta - desde, kPoblar);
+    } else if (antes != reinterpret_cast<char*>(-1) && despues > antes) {
         // Only whole huge pages inside the new part of the heap.
         const auto desde = (reinterpret_cast<std::uintptr_t>(antes) + kPaginaEnorme - 1) & ~(kPaginaEnorme - 1);
         const auto hasta = reinterpret_cast<std::uintptr_t>(despues) & ~(kPaginaEnorme - 1);

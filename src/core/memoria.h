@@ -5,7 +5,8 @@
 namespace bindelora {
 
 // While it lives, the heap holds about `bytes` of free room, grown in a few
-// large steps and on transparent huge pages where the system offers them. A book of 100,000
+// large steps and on transparent huge pages where the system offers them;
+// below 4 MiB filled in at once instead (nothing below 256 KiB). A book of 100,000
 // contacts takes some 60 MB in small blocks; page by page, fresh memory
 // cost three times the parsing on a virtual machine. Only a hint: where the
 // C library or the kernel lack the means, nothing changes.

@@ -22,6 +22,27 @@ TEST(ReservaMemoria, HeapGrowsOnceAndStaysUsable)
         ReservaMemoria pequena(64 * 1024);
         EXPECT_EQ(pequena.Marcados(), 0u);  // too small to be worth a huge page
     }
+    {
+        // Under two huge pages: filled in, not marked, and as usable.
+        ReservaMemoria r(kMB);
+        EXPECT_EQ(r.Marcados(), 0u);
+        std::vector<char*> pocos;
+#if defined(__GLIBC__) && defined(__linux__)
+        void* tope = ::sbrk(0);
+#endif
+        for (int i = 0; i < 700; ++i) {
+            pocos.push_back(static_cast<char*>(std::malloc(1000)));
+            ASSERT_NE(pocos.back(), nullptr);
+            pocos.back()[999] = static_cast<char>(i);
+        }
+#if defined(__GLIBC__) && defined(__linux__)
+        EXPECT_EQ(::sbrk(0), tope);
+#endif
+        for (int i = 0; i < 700; ++i) {
+            EXPECT_EQ(pocos[static_cast<std::size_t>(i)][999], static_cast<char>(i));
+            std::free(pocos[static_cast<std::size_t>(i)]);
+        }
+    }
     std::vector<char*> bloques;
     {
         ReservaMemoria r(32 * kMB);
