@@ -738,6 +738,22 @@ TEST(VCardDesdeArchivo, UnRegistroDanadoLejosDelPrincipioParaAhiYNoMasAlla)
     EXPECT_EQ(vcf, ExportarVCard(libro, VersionVCard::V30));
 }
 
+TEST(VCardDesdeArchivo, UnaEscrituraFallidaParaLosDosHilosYSeDice)
+{
+    const int lleno = ::open("/dev/full", O_WRONLY);
+    if (lleno < 0) GTEST_SKIP() << "no /dev/full here";
+    ArchivoTemporal agenda(".dat");
+    std::string error;
+    // One stretch and many: both ways end, with the reason.
+    for (int n : {3, 3000}) {
+        ASSERT_TRUE(GuardarAgenda(agenda.ruta, LibroAlAzar(31, n), error));
+        const ResultadoExportacion r = ExportarAgendaAVCard(agenda.ruta, lleno, VersionVCard::V40);
+        EXPECT_EQ(r.estado, EstadoLectura::Fallo) << n;
+        EXPECT_NE(r.error.find("No se pudo escribir el vCard"), std::string::npos) << r.error;
+    }
+    ::close(lleno);
+}
+
 TEST(VCardImportar, UnNulDentroDeUnCampoNoDescolocaAlNuevo)
 {
     // The key of "Bea\0A" "Z" is longer than that of "Bea" "A" and starts
