@@ -199,9 +199,10 @@ std::size_t TamanoDatos(const Datos& d)
 int ExportarIcsOrden(const std::string& archivo)
 {
     const Fecha hoy = Reloj::instancia().Hoy();
-    const ReservaMemoria reserva(4 * TamanoDatos(RutasDatos()));
+    const Datos d = RutasDatos();
+    const ReservaMemoria reserva(4 * TamanoDatos(d));
     ListaAvisales avisales;
-    if (!CargarSucesos(RutasDatos(), hoy, avisales)) return 1;
+    if (!CargarSucesos(d, hoy, avisales)) return 1;
     const std::time_t t = std::time(nullptr);
     std::tm utc{};
     gmtime_r(&t, &utc);
@@ -222,9 +223,10 @@ int ExportarIcsOrden(const std::string& archivo)
 
 int HoyOrden(const Fecha& hoy)
 {
-    const ReservaMemoria reserva(4 * TamanoDatos(RutasDatos()));
+    const Datos d = RutasDatos();
+    const ReservaMemoria reserva(4 * TamanoDatos(d));
     ListaAvisales avisales;
-    if (!CargarSucesos(RutasDatos(), hoy, avisales)) return 1;
+    if (!CargarSucesos(d, hoy, avisales)) return 1;
     std::vector<std::string> textos = TextosDeHoy(avisales, hoy);
     // In the order of the today's-events window.
     if (textos.size() > 1)
