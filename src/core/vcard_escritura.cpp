@@ -94,32 +94,14 @@ inline bool EnLaPagina(const char* c)
 }
 #endif
 
-// The end of the run of bytes from c that go out as they are, at most up
-// to tope. Most text is plain ASCII, so sixteen bytes are looked at a time.
-inline const char* FinLlano(const char* c, const char* tope)
-{
-#if defined(__SSE2__)
-    while (tope - c >= 16) {
-        if (const unsigned m = NoLlanos(Cargar16(c)); m != 0) return c + __builtin_ctz(m);
-        c += 16;
-    }
-    if (c < tope && EnLaPagina(c)) {
-        const unsigned m = NoLlanos(Cargar16(c)) | (0xFFFFu << (tope - c));
-        return c + __builtin_ctz(m);
-    }
-#endif
-    while (c < tope && kTablaSalida.llano[static_cast<unsigned char>(*c)]) ++c;
-    return c;
-}
-
 // Copies the run of bytes from c that go out as they are, at most `hueco`
-// of them, to p; how many. Sixteen bytes are looked at and stored at a
-// time: the output has room past the run, and what lands there is written
-// over next.
+// of them, to p; how many. Most text is plain ASCII, so sixteen bytes are
+// looked at and stored at a time: the output has room past the run, and
+// what lands there is written over next.
 inline std::ptrdiff_t CopiarLlano(char* p, const char* c, std::ptrdiff_t hueco)
 {
-#if defined(__SSE2__)
     std::ptrdiff_t n = 0;
+#if defined(__SSE2__)
     while (hueco - n >= 16) {
         const __m128i v = Cargar16(c + n);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p + n), v);
@@ -131,14 +113,10 @@ inline std::ptrdiff_t CopiarLlano(char* p, const char* c, std::ptrdiff_t hueco)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p + n), v);
         return n + __builtin_ctz(NoLlanos(v) | (0xFFFFu << (hueco - n)));
     }
-    const char* q = FinLlano(c + n, c + hueco);
-    std::memcpy(p + n, c + n, static_cast<std::size_t>(q - (c + n)));
-    return q - c;
-#else
-    const char* q = FinLlano(c, c + hueco);
-    std::memcpy(p, c, static_cast<std::size_t>(q - c));
-    return q - c;
 #endif
+    // The last bytes of a page, one at a time.
+    for (; n < hueco && kTablaSalida.llano[static_cast<unsigned char>(c[n])]; ++n) p[n] = c[n];
+    return n;
 }
 
 // Content lines folded at 75 octets without cutting a UTF-8 character or
