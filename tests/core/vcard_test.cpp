@@ -738,6 +738,24 @@ TEST(VCardDesdeArchivo, UnRegistroDanadoLejosDelPrincipioParaAhiYNoMasAlla)
     EXPECT_EQ(vcf, ExportarVCard(libro, VersionVCard::V30));
 }
 
+TEST(VCardDesdeArchivo, TramosDiminutosSalenEnterosYEnOrden)
+{
+    // A stretch per record or so: the cards of many stretches wait together
+    // for a boundary of the file, and must not hold every buffer meanwhile.
+    ArchivoTemporal agenda(".dat");
+    const ListaPibes libro = LibroAlAzar(37, 2000);
+    std::string error;
+    ASSERT_TRUE(GuardarAgenda(agenda.ruta, libro, error));
+    for (std::size_t tramo : {1u, 150u, 4000u}) {
+        tramoExportacion = tramo;
+        ResultadoExportacion r;
+        const std::string vcf = Exportar(agenda.ruta, VersionVCard::V40, r);
+        tramoExportacion = 64 << 10;
+        EXPECT_EQ(vcf, ExportarVCard(libro, VersionVCard::V40)) << tramo;
+        EXPECT_EQ(r.contactos, libro.size()) << tramo;
+    }
+}
+
 TEST(VCardDesdeArchivo, UnaEscrituraFallidaParaLosDosHilosYSeDice)
 {
     const int lleno = ::open("/dev/full", O_WRONLY);
