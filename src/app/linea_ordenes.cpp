@@ -200,6 +200,7 @@ int ExportarIcsOrden(const std::string& archivo)
 {
     const Fecha hoy = Reloj::instancia().Hoy();
     const Datos d = RutasDatos();
+    if (EsArchivoDeDatos(archivo, d.agenda, d.avisal)) return NoSobreDatos(archivo);
     const ReservaMemoria reserva(4 * TamanoDatos(d));
     ListaAvisales avisales;
     if (!CargarSucesos(d, hoy, avisales)) return 1;

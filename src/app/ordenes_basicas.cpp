@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "core/agenda.h"
+#include "core/archivo.h"
 #include "core/texto.h"
 #include "platform/carpeta_datos.h"
 
@@ -53,6 +54,18 @@ bool LeerFechaIso(std::string_view s, Fecha& f)
 }
 
 }  // namespace
+
+bool EsArchivoDeDatos(const std::string& ruta, const std::string& agenda, const std::string& avisal)
+{
+    return ruta != "-" && (MismoArchivo(ruta, agenda) || MismoArchivo(ruta, avisal));
+}
+
+int NoSobreDatos(const std::string& ruta)
+{
+    Decir(stderr, "bindelora: " + ruta +
+                      " es un archivo de datos de Bindelora; la exportaci\xF3n no se escribe encima de \xE9l.");
+    return 2;
+}
 
 int LeerOrden(int argc, char** argv, Orden& orden)
 {
@@ -104,6 +117,7 @@ std::string RutaPropia(const char* argv0)
 int ExportarVCardOrden(const std::string& programa, const std::string& archivo, VersionVCard version)
 {
     const std::string agenda = RutaArchivoDatos(programa, "dat");
+    if (EsArchivoDeDatos(archivo, agenda, RutaArchivoDatos(programa, "avs"))) return NoSobreDatos(archivo);
     // Straight from the agenda file to the output: a large book never sits
     // in memory. A file goes through a temporary renamed at the end.
     const bool salida = archivo == "-";

@@ -33,6 +33,14 @@ void Decir(std::FILE* f, std::string_view cp1252);
 // placed after it.
 std::string RutaPropia(const char* argv0);
 
+// True when ruta names one of the two data files, under any name: an
+// export written there would put its text in place of the user's contacts
+// or events.
+bool EsArchivoDeDatos(const std::string& ruta, const std::string& agenda, const std::string& avisal);
+
+// Says so and gives the exit code of a misuse.
+int NoSobreDatos(const std::string& ruta);
+
 // The whole agenda beside the program in vCard to archivo ("-": the
 // standard output); the exit code.
 int ExportarVCardOrden(const std::string& programa, const std::string& archivo, VersionVCard version);

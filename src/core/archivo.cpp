@@ -181,6 +181,17 @@ bool ExisteArchivo(const std::string& ruta)
     return fs::is_regular_file(ruta, ec);
 }
 
+bool MismoArchivo(const std::string& a, const std::string& b)
+{
+    struct stat sa, sb;
+    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    std::error_code e1, e2;
+    const fs::path ca = fs::weakly_canonical(a, e1);
+    const fs::path cb = fs::weakly_canonical(b, e2);
+    return !e1 && !e2 && ca == cb;
+}
+
 bool EscribirArchivoSeguro(const std::string& ruta, const std::string& datos, std::string& error)
 {
     return EscribirConModo(ruta, TodoDe(datos), -1, error);

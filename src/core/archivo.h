@@ -13,6 +13,10 @@ std::string NombreArchivoDatos(const std::string& rutaEjecutable, const std::str
 
 bool ExisteArchivo(const std::string& ruta);
 
+// True when a and b name the same file: the same inode when both exist
+// (links, other spellings), else the same path once made absolute.
+bool MismoArchivo(const std::string& a, const std::string& b);
+
 // The whole file into datos, in large reads; false with errno in err.
 bool LeerArchivoEntero(const std::string& ruta, std::string& datos, int& err);
 

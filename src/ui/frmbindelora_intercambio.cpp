@@ -36,6 +36,15 @@ std::string ConExtension(const QString& ruta, const char* extension)
     return r.toStdString();
 }
 
+// Why an export may not go to ruta, or empty: the two data files are not
+// to be replaced by an export's text, under any of their names.
+QString SobreDatos(const std::string& ruta, const std::string& agenda, const std::string& avisal)
+{
+    if (!MismoArchivo(ruta, agenda) && !MismoArchivo(ruta, avisal)) return {};
+    return QString::fromStdString(ruta) +
+           QStringLiteral(" es un archivo de datos de Bindelora; la exportación no se escribe encima de él.");
+}
+
 bool LeerArchivo(const std::string& ruta, std::string& datos)
 {
     int err = 0;
@@ -116,9 +125,12 @@ void TfrmBindelora::mnuListaExportarVCardClick()
     if (!eleccion) return;
     const std::string ruta = ConExtension(eleccion->ruta, "vcf");
     const VersionVCard version = eleccion->filtro == 1 ? VersionVCard::V30 : VersionVCard::V40;
+    QString motivo = SobreDatos(ruta, RutaAgenda(), RutaAvisal());
     std::string error;
-    if (!EscribirArchivoSeguro(ruta, ExportarVCard(ListaPibes, version), error)) {
-        Mensajes::mostrar(this, QStringLiteral("No se han podido exportar los contactos.\n\n") + QString::fromStdString(error),
+    if (motivo.isEmpty() && !EscribirArchivoSeguro(ruta, ExportarVCard(ListaPibes, version), error))
+        motivo = QString::fromStdString(error);
+    if (!motivo.isEmpty()) {
+        Mensajes::mostrar(this, QStringLiteral("No se han podido exportar los contactos.\n\n") + motivo,
                           kTituloExportar, IconoMensaje::Error);
         return;
     }
@@ -140,9 +152,11 @@ void TfrmBindelora::mnuAvisalExportarICalendarClick()
     const MarcaUtc marca{{ahora.date().year(), ahora.date().month(), ahora.date().day()},
                         ahora.time().hour(), ahora.time().minute(), ahora.time().second()};
     const ResultadoICalendar ics = ExportarICalendar(ListaAvisal, Reloj::instancia().Hoy(), marca);
+    QString motivo = SobreDatos(ruta, RutaAgenda(), RutaAvisal());
     std::string error;
-    if (!EscribirArchivoSeguro(ruta, ics.texto, error)) {
-        Mensajes::mostrar(this, QStringLiteral("No se han podido exportar los sucesos.\n\n") + QString::fromStdString(error),
+    if (motivo.isEmpty() && !EscribirArchivoSeguro(ruta, ics.texto, error)) motivo = QString::fromStdString(error);
+    if (!motivo.isEmpty()) {
+        Mensajes::mostrar(this, QStringLiteral("No se han podido exportar los sucesos.\n\n") + motivo,
                           kTituloICalendar, IconoMensaje::Error);
         return;
     }

@@ -156,6 +156,31 @@ TEST_F(LineaOrdenes, ExportarVCardAArchivoYASalida)
     EXPECT_FALSE(fs::exists(Avs()));
 }
 
+TEST_F(LineaOrdenes, UnaExportacionNoSeEscribeEncimaDeLosArchivosDeDatos)
+{
+    // A slip of the hand on the command line must not put a vCard or an
+    // iCalendar text in place of the contacts or the events, under any of
+    // their names.
+    ListaPibes libro;
+    libro.push_back(Pibe("Ana", "Abad", Dia(1990, 5, 17)));
+    Escribir(Dat(), SerializarAgenda(libro));
+    const std::string agenda = Leer(Dat());
+    fs::create_symlink(Dat(), carpeta + "/enlace.vcf");
+    std::string salida;
+    for (const std::string& destino : {Dat(), carpeta + "/./bindelora.dat", carpeta + "/enlace.vcf"})
+        EXPECT_EQ(Ejecutar({"--exportar-vcard", destino}, salida), 2) << destino;
+    EXPECT_EQ(Leer(Dat()), agenda);
+    // The events file, whether or not it is there yet.
+    EXPECT_EQ(Ejecutar({"--exportar-ics", Avs()}, salida), 2);
+    EXPECT_FALSE(fs::exists(Avs()));
+    EXPECT_EQ(Ejecutar({"--exportar-vcard", Avs()}, salida), 2);
+    EXPECT_FALSE(fs::exists(Avs()));
+    EXPECT_EQ(Ejecutar({"--exportar-ics", Dat()}, salida), 2);
+    EXPECT_EQ(Leer(Dat()), agenda);
+    // Other names still work.
+    EXPECT_EQ(Ejecutar({"--exportar-vcard", carpeta + "/bindelora.vcf"}, salida), 0);
+}
+
 TEST_F(LineaOrdenes, ImportarVCardEnElOrdenDeInicioYSinTocarLoIlegible)
 {
     Ordenar("Nombre");

@@ -165,6 +165,30 @@ TEST_F(Intercambio, ExportarEnLasDosVersionesConExtension)
     EXPECT_EQ(mensajes.cajas.back().icono, IconoMensaje::Error);
 }
 
+TEST_F(Intercambio, UnaExportacionNoSeEscribeEncimaDeLosArchivosDeDatos)
+{
+    ListaPibes libro;
+    libro.push_back(Pibe("Berta", "Núñez", "Pérez", "", Dia(1, 3, 9)));
+    EscribirAgenda(libro);
+    Escribir(Avs(), "07129999Cumplea\xF1os de Ana\r\n");
+    const std::string agenda = Leer(Dat()), sucesos = Leer(Avs());
+    TfrmBindelora* f = Iniciar();
+    QMenu menu;
+    f->AnadirMenuAvisalIntercambio(&menu);
+
+    Elegir(Dat());
+    f->mnuListaExportarVCard->trigger();
+    Elegir(Avs());
+    f->mnuAvisalExportarICalendar->trigger();
+    ASSERT_EQ(mensajes.cajas.size(), 2u);
+    for (const auto& caja : mensajes.cajas) {
+        EXPECT_EQ(caja.icono, IconoMensaje::Error);
+        EXPECT_TRUE(caja.texto.contains(QStringLiteral("es un archivo de datos de Bindelora"))) << caja.texto.toStdString();
+    }
+    EXPECT_EQ(Leer(Dat()), agenda);
+    EXPECT_EQ(Leer(Avs()), sucesos);
+}
+
 TEST_F(Intercambio, ExportarICalendarDeLosSucesos)
 {
     Escribir(Avs(), "07129999Cumplea\xF1os de Ana\r\n15002030Mensual\r\n");
