@@ -41,26 +41,19 @@ bool EscribirTodo(int fd, const std::string& datos)
     return bindelora::EscribirTodo(fd, datos.data(), datos.size());
 }
 
-// An export goes to a temporary file renamed over the target, like the
-// data files, so an interrupted run never leaves half a file; "-" is the
-// standard output.
+// The whole of datos to an export's output (see AbrirSalida).
 bool EscribirSalida(const std::string& ruta, const std::string& datos, std::string& error)
 {
-    if (ruta == "-") {
-        if (EscribirTodo(STDOUT_FILENO, datos)) return true;
-        error = std::string("No se pudo escribir en la salida: ") + std::strerror(errno);
-        return false;
-    }
-    const std::string temporal = ruta + ".tmp-" + std::to_string(::getpid());
-    int fd = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    std::string temporal;
+    const int fd = AbrirSalida(ruta, temporal);
     int err = fd < 0 ? errno : 0;
     if (fd >= 0) {
         if (!EscribirTodo(fd, datos)) err = errno;
-        if (::close(fd) != 0 && err == 0) err = errno;
-        if (err == 0 && std::rename(temporal.c_str(), ruta.c_str()) != 0) err = errno;
-        if (err != 0) ::unlink(temporal.c_str());
+        if (const int e = CerrarSalida(fd, temporal, ruta, err == 0); err == 0) err = e;
     }
-    if (err != 0) error = "No se pudo escribir " + ruta + ": " + std::strerror(err);
+    if (err != 0)
+        error = ruta == "-" ? std::string("No se pudo escribir en la salida: ") + std::strerror(err)
+                            : "No se pudo escribir " + ruta + ": " + std::strerror(err);
     return err == 0;
 }
 

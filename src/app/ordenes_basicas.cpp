@@ -114,31 +114,43 @@ std::string RutaPropia(const char* argv0)
     return largo > 0 ? std::string(propia, static_cast<std::size_t>(largo)) : std::string(argv0 ? argv0 : "");
 }
 
+int AbrirSalida(const std::string& ruta, std::string& temporal)
+{
+    if (ruta == "-") {
+        temporal.clear();
+        return STDOUT_FILENO;
+    }
+    temporal = ruta + ".tmp-" + std::to_string(::getpid());
+    return ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
+int CerrarSalida(int fd, const std::string& temporal, const std::string& ruta, bool bien)
+{
+    if (temporal.empty()) return 0;
+    int err = ::close(fd) != 0 ? errno : 0;
+    if (bien && err == 0 && std::rename(temporal.c_str(), ruta.c_str()) != 0) err = errno;
+    if (!bien || err != 0) ::unlink(temporal.c_str());
+    return err;
+}
+
 int ExportarVCardOrden(const std::string& programa, const std::string& archivo, VersionVCard version)
 {
     const std::string agenda = RutaArchivoDatos(programa, "dat");
     if (EsArchivoDeDatos(archivo, agenda, RutaArchivoDatos(programa, "avs"))) return NoSobreDatos(archivo);
     // Straight from the agenda file to the output: a large book never sits
-    // in memory. A file goes through a temporary renamed at the end.
-    const bool salida = archivo == "-";
-    const std::string temporal = archivo + ".tmp-" + std::to_string(::getpid());
-    int fd = salida ? STDOUT_FILENO : ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // in memory.
+    std::string temporal;
+    const int fd = AbrirSalida(archivo, temporal);
     if (fd < 0) {
         Decir(stderr, "bindelora: no se pudo escribir " + archivo + ": " + std::strerror(errno));
         return 1;
     }
     std::fflush(stdout);
     ResultadoExportacion r = ExportarAgendaAVCard(agenda, fd, version);
-    if (!salida) {
-        int err = 0;
-        if (::close(fd) != 0) err = errno;
-        if (r.estado != EstadoLectura::Fallo && err == 0 && std::rename(temporal.c_str(), archivo.c_str()) != 0)
-            err = errno;
-        if (err != 0 && r.estado != EstadoLectura::Fallo) {
-            r.estado = EstadoLectura::Fallo;
-            r.error = "No se pudo escribir " + archivo + ": " + std::strerror(err);
-        }
-        if (r.estado == EstadoLectura::Fallo) ::unlink(temporal.c_str());
+    const int err = CerrarSalida(fd, temporal, archivo, r.estado != EstadoLectura::Fallo);
+    if (err != 0 && r.estado != EstadoLectura::Fallo) {
+        r.estado = EstadoLectura::Fallo;
+        r.error = "No se pudo escribir " + archivo + ": " + std::strerror(err);
     }
     if (r.estado == EstadoLectura::Fallo) {
         Decir(stderr, "bindelora: " + r.error);
@@ -149,7 +161,7 @@ int ExportarVCardOrden(const std::string& programa, const std::string& archivo, 
                           std::to_string(r.contactos) + " contactos anteriores al primer registro da\xF1" "ado.");
         return 1;
     }
-    if (!salida) Decir(stdout, "Contactos exportados: " + std::to_string(r.contactos));
+    if (archivo != "-") Decir(stdout, "Contactos exportados: " + std::to_string(r.contactos));
     return 0;
 }
 

@@ -41,6 +41,14 @@ bool EsArchivoDeDatos(const std::string& ruta, const std::string& agenda, const 
 // Says so and gives the exit code of a misuse.
 int NoSobreDatos(const std::string& ruta);
 
+// An export's output goes to a temporary file beside the target, renamed
+// over it only when all was written, so an interrupted run never leaves half
+// a file; "-" is the standard output. AbrirSalida gives the descriptor, or
+// -1 with errno set; CerrarSalida closes it and puts the file in place when
+// bien, or removes it: 0 or the errno of the failure.
+int AbrirSalida(const std::string& ruta, std::string& temporal);
+int CerrarSalida(int fd, const std::string& temporal, const std::string& ruta, bool bien);
+
 // The whole agenda beside the program in vCard to archivo ("-": the
 // standard output); the exit code.
 int ExportarVCardOrden(const std::string& programa, const std::string& archivo, VersionVCard version);
