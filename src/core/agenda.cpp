@@ -289,67 +289,94 @@ ResultadoLectura LeerAgendaDeTexto(std::string_view datos, ListaPibes& lista)
 
 namespace {
 
-// Room the records [desde, hasta) take: exactly, or at most (cheaper) with
-// the birthday text counted at its longest.
-std::size_t MedirRegistros(const ListaPibes& lista, std::size_t desde, std::size_t hasta, bool exacta)
+// Room one record takes: exactly, or at most (cheaper) with the birthday
+// text counted at its longest.
+std::size_t MedirPibe(const TPibe& p, bool exacta)
 {
     constexpr std::size_t kLinea = 6;  // a tag of four and CR LF
     char cumple[kMaxCumple];
-    std::size_t total = 0;
-    for (std::size_t i = desde; i < hasta; ++i) {
-        const TPibe& p = *lista[i];
-        total += p.Nombre.size() + p.Ape1.size() + p.Ape2.size() + p.TfnoCasa.size() + p.TfnoMovil.size() +
-                 p.EMail.size() + p.Grupo.size() + 7 * kLinea;
-        total += kLinea + (exacta ? FormatearCumpleEn(p.Cumple, cumple) : kMaxCumple) + kLinea + 1 + 2 * kLinea;
-        for (const auto& l : p.Direccion) total += kLinea + l.size();
-        for (const auto& l : p.Varios) total += kLinea + l.size();
-    }
+    std::size_t total = p.Nombre.size() + p.Ape1.size() + p.Ape2.size() + p.TfnoCasa.size() + p.TfnoMovil.size() +
+                        p.EMail.size() + p.Grupo.size() + 7 * kLinea;
+    total += kLinea + (exacta ? FormatearCumpleEn(p.Cumple, cumple) : kMaxCumple) + kLinea + 1 + 2 * kLinea;
+    for (const auto& l : p.Direccion) total += kLinea + l.size();
+    for (const auto& l : p.Varios) total += kLinea + l.size();
     return total;
 }
 
-std::size_t CotaRegistros(const ListaPibes& lista, std::size_t desde, std::size_t hasta)
-{
-    return MedirRegistros(lista, desde, hasta, false);
-}
-
-// From this many contacts on, a book is written in two halves at once.
-constexpr std::size_t kParaleloAgenda = 20000;
-
-// The records [desde, hasta) from p on; returns where they end.
-char* EscribirRegistros(char* p, const ListaPibes& lista, std::size_t desde, std::size_t hasta)
+// One record from p on; returns where it ends.
+char* EscribirPibe(char* p, const TPibe& r)
 {
     Escritor e{p};
     char cumple[kMaxCumple];
-    for (std::size_t i = desde; i < hasta; ++i) {
-        const TPibe& r = *lista[i];
-        e.Linea("NOM:", r.Nombre);
-        e.Linea("AP1:", r.Ape1);
-        e.Linea("AP2:", r.Ape2);
-        e.Linea("TFC:", r.TfnoCasa);
-        e.Linea("TFM:", r.TfnoMovil);
-        e.Linea("EMA:", r.EMail);
-        e.Linea("GRP:", r.Grupo);
-        e.Linea("CUM:", std::string_view(cumple, FormatearCumpleEn(r.Cumple, cumple)));
-        e.Linea(r.EnAvisal ? "AVS:1" : "AVS:0", {});
-        for (const auto& l : r.Direccion) e.Linea("DIR:", l);
-        e.Linea(kSeparador, {});
-        for (const auto& l : r.Varios) e.Linea("VAR:", l);
-        e.Linea(kSeparador, {});
-    }
+    e.Linea("NOM:", r.Nombre);
+    e.Linea("AP1:", r.Ape1);
+    e.Linea("AP2:", r.Ape2);
+    e.Linea("TFC:", r.TfnoCasa);
+    e.Linea("TFM:", r.TfnoMovil);
+    e.Linea("EMA:", r.EMail);
+    e.Linea("GRP:", r.Grupo);
+    e.Linea("CUM:", std::string_view(cumple, FormatearCumpleEn(r.Cumple, cumple)));
+    e.Linea(r.EnAvisal ? "AVS:1" : "AVS:0", {});
+    for (const auto& l : r.Direccion) e.Linea("DIR:", l);
+    e.Linea(kSeparador, {});
+    for (const auto& l : r.Varios) e.Linea("VAR:", l);
+    e.Linea(kSeparador, {});
     return e.p;
 }
+
+// The records of a book to write, whatever holds them: Cota(i) bytes at
+// most, Medida(i) exactly, Escribir(p, i) returning where record i ends.
+struct RegistrosDeLista {
+    const ListaPibes& lista;
+    std::size_t Total() const { return lista.size(); }
+    std::size_t Cota(std::size_t i) const { return MedirPibe(*lista[i], false); }
+    std::size_t Medida(std::size_t i) const { return MedirPibe(*lista[i], true); }
+    char* Escribir(char* p, std::size_t i) const { return EscribirPibe(p, *lista[i]); }
+};
+
+struct RegistrosSueltos {
+    const std::vector<RegistroAgenda>& registros;
+    std::size_t Total() const { return registros.size(); }
+    std::size_t Cota(std::size_t i) const
+    {
+        return registros[i].pibe ? MedirPibe(*registros[i].pibe, false) : registros[i].texto.size();
+    }
+    std::size_t Medida(std::size_t i) const
+    {
+        return registros[i].pibe ? MedirPibe(*registros[i].pibe, true) : registros[i].texto.size();
+    }
+    char* Escribir(char* p, std::size_t i) const
+    {
+        if (registros[i].pibe) return EscribirPibe(p, *registros[i].pibe);
+        Escritor e{p};
+        e.Poner(registros[i].texto);
+        return e.p;
+    }
+};
+
+// From this many contacts on, a book is written in two halves at once.
+constexpr std::size_t kParaleloAgenda = 20000;
 
 }  // namespace
 
 std::string SerializarAgenda(const ListaPibes& lista)
 {
-    std::string s(kCabecera.size() + kSeparador.size() + 2 * kFinLinea.size() + CotaRegistros(lista, 0, lista.size()),
-                  '\0');
+    std::size_t cota = kCabecera.size() + kSeparador.size() + 2 * kFinLinea.size();
+    for (const auto& p : lista) cota += MedirPibe(*p, false);
+    std::string s(cota, '\0');
     Escritor e{s.data()};
     e.Linea(kCabecera, {});
     e.Linea(kSeparador, {});
-    s.resize(static_cast<std::size_t>(EscribirRegistros(e.p, lista, 0, lista.size()) - s.data()));
+    for (const auto& p : lista) e.p = EscribirPibe(e.p, *p);
+    s.resize(static_cast<std::size_t>(e.p - s.data()));
     return s;
+}
+
+void AnadirRegistroAgenda(const TPibe& p, std::string& destino)
+{
+    const std::size_t antes = destino.size();
+    destino.resize(antes + MedirPibe(p, false));
+    destino.resize(static_cast<std::size_t>(EscribirPibe(destino.data() + antes, p) - destino.data()));
 }
 
 namespace {
@@ -358,7 +385,8 @@ constexpr off_t kEnvio = 4 << 20;
 
 // Writes the records [desde, hasta), after cabecera, into fd from byte
 // posicion on, through a buffer of its own; 0 or the errno of the failure.
-int VolcarRegistros(int fd, off_t posicion, std::string_view cabecera, const ListaPibes& lista, std::size_t desde,
+template <class Registros>
+int VolcarRegistros(int fd, off_t posicion, std::string_view cabecera, const Registros& registros, std::size_t desde,
                     std::size_t hasta, off_t& fin)
 {
     std::vector<char> buf(kBloque);
@@ -386,7 +414,7 @@ int VolcarRegistros(int fd, off_t posicion, std::string_view cabecera, const Lis
     e.Poner(cabecera);  // a few bytes
     p = e.p;
     for (std::size_t i = desde; i < hasta; ++i) {
-        const std::size_t cota = CotaRegistros(lista, i, i + 1);
+        const std::size_t cota = registros.Cota(i);
         if (static_cast<std::size_t>(buf.data() + buf.size() - p) < cota) {
             if (const int err = vaciar(); err != 0) return err;
             if (cota > buf.size()) {
@@ -394,7 +422,7 @@ int VolcarRegistros(int fd, off_t posicion, std::string_view cabecera, const Lis
                 p = buf.data();
             }
         }
-        p = EscribirRegistros(p, lista, i, i + 1);
+        p = registros.Escribir(p, i);
     }
     const int err = vaciar();
     fin = posicion;
@@ -404,21 +432,24 @@ int VolcarRegistros(int fd, off_t posicion, std::string_view cabecera, const Lis
 // The agenda file written into fd as SerializarAgenda has it, without the
 // whole text in memory: a large book is written in two halves at once, the
 // second from where the first will end.
-int VolcarAgenda(int fd, const ListaPibes& lista)
+template <class Registros>
+int VolcarAgenda(int fd, const Registros& registros)
 {
     std::string cabecera;
     cabecera.append(kCabecera).append(kFinLinea).append(kSeparador).append(kFinLinea);
-    const std::size_t n = lista.size();
+    const std::size_t n = registros.Total();
     const std::size_t mitad = n >= kParaleloAgenda ? n / 2 : n;
     off_t inicio2 = 0, fin1 = 0, fin2 = 0;
     int err2 = 0;
     std::thread segunda;
     if (mitad < n)
         segunda = EnOtroHilo([&] {
-            inicio2 = static_cast<off_t>(cabecera.size() + MedirRegistros(lista, 0, mitad, true));
-            err2 = VolcarRegistros(fd, inicio2, {}, lista, mitad, n, fin2);
+            std::size_t antes = cabecera.size();
+            for (std::size_t i = 0; i < mitad; ++i) antes += registros.Medida(i);
+            inicio2 = static_cast<off_t>(antes);
+            err2 = VolcarRegistros(fd, inicio2, {}, registros, mitad, n, fin2);
         });
-    int err = VolcarRegistros(fd, 0, cabecera, lista, 0, mitad, fin1);
+    int err = VolcarRegistros(fd, 0, cabecera, registros, 0, mitad, fin1);
     if (mitad < n) {
         if (segunda.joinable()) segunda.join();
         if (err == 0) err = err2;
@@ -426,7 +457,7 @@ int VolcarAgenda(int fd, const ListaPibes& lista)
         // in one go rather than leave a gap or an overlap in the file.
         if (err == 0 && fin1 != inicio2) {
             if (::ftruncate(fd, 0) != 0) return errno;
-            err = VolcarRegistros(fd, 0, cabecera, lista, 0, n, fin1);
+            err = VolcarRegistros(fd, 0, cabecera, registros, 0, n, fin1);
         }
     }
     return err;
@@ -436,7 +467,13 @@ int VolcarAgenda(int fd, const ListaPibes& lista)
 
 bool GuardarAgenda(const std::string& ruta, const ListaPibes& lista, std::string& error)
 {
-    return EscribirArchivoSeguro(ruta, [&lista](int fd) { return VolcarAgenda(fd, lista); }, error);
+    return EscribirArchivoSeguro(ruta, [&lista](int fd) { return VolcarAgenda(fd, RegistrosDeLista{lista}); }, error);
+}
+
+bool GuardarAgenda(const std::string& ruta, const std::vector<RegistroAgenda>& registros, std::string& error)
+{
+    return EscribirArchivoSeguro(
+        ruta, [&registros](int fd) { return VolcarAgenda(fd, RegistrosSueltos{registros}); }, error);
 }
 
 std::string FormatearCumple(double valor)

@@ -3,6 +3,7 @@
 // Windows-1252. The earlier headerless format (no AVS: line) is still read.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/pibe.h"
 
@@ -40,6 +41,19 @@ std::string SerializarAgenda(const ListaPibes& lista);
 
 // Writes the agenda file safely (see EscribirArchivoSeguro).
 bool GuardarAgenda(const std::string& ruta, const ListaPibes& lista, std::string& error);
+
+// One contact's record, as the file holds it, appended to destino.
+void AnadirRegistroAgenda(const TPibe& p, std::string& destino);
+
+// A record to write: a contact, or (pibe null) its text made beforehand by
+// AnadirRegistroAgenda, so a large import need not hold the contacts.
+struct RegistroAgenda {
+    const TPibe* pibe = nullptr;
+    std::string_view texto;
+};
+
+// The same file written from such records, in their order.
+bool GuardarAgenda(const std::string& ruta, const std::vector<RegistroAgenda>& registros, std::string& error);
 
 // "CUM:" text of a date value and its reverse (accepts '.' or ',' as
 // decimal separator; empty or non-numeric text fails).

@@ -607,11 +607,24 @@ class Importador {
 public:
     LecturaVCard r;
     std::size_t tarjetas = 0;  // BEGIN lines seen
+    // Set for a direct import: the contacts go there as records instead
+    // of into r.pibes, keyed for the ordering orden.
+    ParteDirecta* directa = nullptr;
+    std::string_view orden;
 
     void Leer(std::string_view datos)
     {
         // A card of ours takes some 300 bytes; others rarely less than 100.
-        r.pibes.reserve(datos.size() / 300 + 16);
+        const std::size_t previstas = datos.size() / 300 + 16;
+        if (directa) {
+            // Its record takes some three quarters of a card of ours; the
+            // room not used is never touched, so it costs nothing.
+            directa->leidos.reserve(previstas);
+            directa->textos.reserve(datos.size() + datos.size() / 4);
+            directa->claves.reserve(previstas * 48);
+        } else {
+            r.pibes.reserve(previstas);
+        }
         Lector lector(datos);
         std::string_view linea;
         Propiedad p;
@@ -797,9 +810,55 @@ private:
         }
     }
 
+    // A contact to fill: the one a direct import has just written out, if
+    // any, so its strings keep their room.
+    std::unique_ptr<TPibe> Nuevo()
+    {
+        if (!libre_) return std::make_unique<TPibe>();
+        TPibe& p = *libre_;
+        for (std::string* s : {&p.Nombre, &p.Ape1, &p.Ape2, &p.TfnoCasa, &p.TfnoMovil, &p.EMail, &p.Grupo}) s->clear();
+        p.Direccion.clear();
+        p.Varios.clear();
+        p.Cumple = 0;
+        p.EnAvisal = false;
+        return std::move(libre_);
+    }
+
+    void Entregar(std::unique_ptr<TPibe> p)
+    {
+        if (!directa) {
+            r.pibes.push_back(std::move(p));
+            return;
+        }
+        ParteDirecta& d = *directa;
+        LeidoDirecto l;
+        l.hash = HashContacto({p->Nombre, p->Ape1, p->Ape2, p->Cumple});
+        l.texto = d.textos.size();
+        AnadirRegistroAgenda(*p, d.textos);
+        l.largoTexto = static_cast<std::uint32_t>(d.textos.size() - l.texto);
+        l.largoNombre = static_cast<std::uint32_t>(p->Nombre.size());
+        l.largoApe1 = static_cast<std::uint32_t>(p->Ape1.size());
+        l.largoApe2 = static_cast<std::uint32_t>(p->Ape2.size());
+        l.cumple = p->Cumple;
+        l.clave = d.claves.size();
+        AnadirClaveOrden(*p, orden, d.claves);
+        l.largoClave = static_cast<std::uint32_t>(d.claves.size() - l.clave);
+        const std::size_t corte = FinClaveInsercion(std::string_view(d.claves).substr(l.clave));
+        l.insercion = l.clave;
+        if (corte != std::string_view::npos) {
+            l.largoInsercion = static_cast<std::uint32_t>(corte);
+        } else {
+            l.insercion = d.claves.size();
+            d.claves += ClaveInsercion(*p, orden);
+            l.largoInsercion = static_cast<std::uint32_t>(d.claves.size() - l.insercion);
+        }
+        d.leidos.push_back(l);
+        libre_ = std::move(p);
+    }
+
     void Terminar(Tarjeta& t)
     {
-        auto p = std::make_unique<TPibe>();
+        auto p = Nuevo();
         if (t.hayApellidos) {
             p->Ape1 = std::move(t.apellidos[0]);
             p->Ape2 = std::move(t.apellidos[1]);
@@ -875,91 +934,11 @@ private:
                                           : " caracteres sin equivalente en Windows-1252 se han cambiado por ?"));
         if (t.dec.qpMalo) Aviso(Quien(t, p.get()) + ": quoted-printable mal formado; se ha dejado el texto tal cual.");
         if (t.dec.charsetRaro) Aviso(Quien(t, p.get()) + ": juego de caracteres desconocido; se ha le\xED" "do como UTF-8 o Latin-1.");
-        r.pibes.push_back(std::move(p));
+        Entregar(std::move(p));
     }
 
     static constexpr std::size_t kMaxAvisos = kMaxAvisosVCard;
-};
-
-// The comparison form of every byte, taken from NormalizarTexto once.
-struct Plegado {
-    unsigned char t[256];
-    Plegado()
-    {
-        std::string todos(256, '\0');
-        for (int i = 0; i < 256; ++i) todos[static_cast<std::size_t>(i)] = static_cast<char>(i);
-        const std::string n = NormalizarTexto(todos, true);
-        std::memcpy(t, n.data(), 256);
-    }
-};
-const Plegado& ElPlegado()
-{
-    static const Plegado p;
-    return p;
-}
-
-// The identity of a contact for the duplicates rule: name, surnames and
-// birthday, compared in their normalised form.
-std::uint64_t HashContacto(const TPibe& p)
-{
-    const unsigned char* t = ElPlegado().t;
-    std::uint64_t h = 1469598103934665603ull;
-    for (const std::string* campo : {&p.Nombre, &p.Ape1, &p.Ape2}) {
-        for (unsigned char c : *campo) {
-            h ^= t[c];
-            h *= 1099511628211ull;
-        }
-        h ^= 0x100;  // field end, outside any byte value
-        h *= 1099511628211ull;
-    }
-    double c = p.Cumple == 0 ? 0.0 : p.Cumple;  // -0 and 0 alike
-    std::uint64_t bits;
-    std::memcpy(&bits, &c, sizeof bits);
-    h ^= bits;
-    h *= 1099511628211ull;
-    return h ^ (h >> 29);
-}
-
-bool MismoContacto(const TPibe& a, const TPibe& b)
-{
-    const unsigned char* t = ElPlegado().t;
-    auto igual = [t](const std::string& x, const std::string& y) {
-        if (x.size() != y.size()) return false;
-        for (std::size_t i = 0; i < x.size(); ++i)
-            if (t[static_cast<unsigned char>(x[i])] != t[static_cast<unsigned char>(y[i])]) return false;
-        return true;
-    };
-    return igual(a.Nombre, b.Nombre) && igual(a.Ape1, b.Ape1) && igual(a.Ape2, b.Ape2) &&
-           (a.Cumple == b.Cumple || (a.Cumple == 0 && b.Cumple == 0));
-}
-
-// Open addressing over the hashes; equal hashes are compared in full.
-class ConjuntoContactos {
-public:
-    explicit ConjuntoContactos(std::size_t n)
-    {
-        std::size_t cap = 16;
-        while (cap < 2 * n) cap <<= 1;
-        huecos_.assign(cap, {0, nullptr});
-        mascara_ = cap - 1;
-    }
-
-    // False when an equal contact is already in; h is its HashContacto.
-    bool Insertar(const TPibe* p, std::uint64_t h)
-    {
-        for (std::size_t i = h & mascara_;; i = (i + 1) & mascara_) {
-            auto& hueco = huecos_[i];
-            if (!hueco.second) {
-                hueco = {h, p};
-                return true;
-            }
-            if (hueco.first == h && MismoContacto(*hueco.second, *p)) return false;
-        }
-    }
-
-private:
-    std::vector<std::pair<std::uint64_t, const TPibe*>> huecos_;
-    std::size_t mascara_ = 0;
+    std::unique_ptr<TPibe> libre_;
 };
 
 // Where a file can be read in two halves at once: the start of a
@@ -995,30 +974,27 @@ void Renumerar(std::string& aviso, std::size_t desfase)
     aviso.replace(kTarjeta.size(), fin - kTarjeta.size(), std::to_string(n + desfase));
 }
 
-}  // namespace
-
-LecturaVCard LeerVCard(std::string_view datos, std::size_t minimoParaPartir)
+// Reads datos with a, or a large file in two halves at once, the second
+// with b in a second thread (the reading is most of an import's time); b's
+// findings but its contacts are then added to a's. arena(bytes of the
+// second half) is the room its thread's heap is prepared with.
+template <class Arena>
+void LeerEnDosMitades(std::string_view datos, std::size_t minimoParaPartir, Importador& a, Importador& b,
+                      const Arena& arena)
 {
     const std::size_t corte = datos.size() >= minimoParaPartir ? PuntoDeCorte(datos) : 0;
     if (corte == 0) {
-        Importador imp;
-        imp.Leer(datos);
-        return std::move(imp.r);
+        a.Leer(datos);
+        return;
     }
-    // A large file is read in two halves, one in a second thread: the
-    // reading is most of an import's time.
-    Importador a, b;
     std::thread segundo = EnOtroHilo([&] {
-        // Its contacts take about twice its part of the file.
-        PrepararArenaDelHilo(2 * (datos.size() - corte));
+        PrepararArenaDelHilo(arena(datos.size() - corte));
         b.Leer(datos.substr(corte));
     });
     a.Leer(datos.substr(0, corte));
     if (segundo.joinable()) segundo.join();
     LecturaVCard& r = a.r;
     r.hayTarjetas = r.hayTarjetas || b.r.hayTarjetas;
-    r.pibes.reserve(r.pibes.size() + b.r.pibes.size());
-    for (auto& p : b.r.pibes) r.pibes.push_back(std::move(p));
     r.ilegibles += b.r.ilegibles;
     r.avisosTotales += b.r.avisosTotales;
     for (std::string& aviso : b.r.avisos) {
@@ -1026,131 +1002,45 @@ LecturaVCard LeerVCard(std::string_view datos, std::size_t minimoParaPartir)
         Renumerar(aviso, a.tarjetas);
         r.avisos.push_back(std::move(aviso));
     }
+}
+
+}  // namespace
+
+LecturaVCard LeerVCard(std::string_view datos, std::size_t minimoParaPartir)
+{
+    Importador a, b;
+    // The contacts take about twice their part of the file.
+    LeerEnDosMitades(datos, minimoParaPartir, a, b, [](std::size_t bytes) { return 2 * bytes; });
+    LecturaVCard& r = a.r;
+    r.pibes.reserve(r.pibes.size() + b.r.pibes.size());
+    for (auto& p : b.r.pibes) r.pibes.push_back(std::move(p));
     return std::move(r);
+}
+
+void BorrarLecturaDirecta::operator()(LecturaVCardDirecta* l) const { delete l; }
+
+LecturaDirecta LeerVCardDirecta(std::string_view datos, std::string_view orden, std::size_t minimoParaPartir)
+{
+    LecturaDirecta l(new LecturaVCardDirecta);
+    l->orden = orden;
+    Importador a, b;
+    a.directa = &l->partes[0];
+    b.directa = &l->partes[1];
+    a.orden = b.orden = l->orden;
+    // The records and keys take a little more than their part of the file.
+    LeerEnDosMitades(datos, minimoParaPartir, a, b, [](std::size_t bytes) { return bytes + bytes / 2; });
+    l->lectura = std::move(a.r);
+    return l;
+}
+
+LecturaDirecta LeerVCardDirecta(std::string_view datos, std::string_view orden)
+{
+    return LeerVCardDirecta(datos, orden, std::size_t{1} << 20);
 }
 
 LecturaVCard LeerVCard(std::string_view datos)
 {
     return LeerVCard(datos, std::size_t{1} << 20);
-}
-
-ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::string_view orden)
-{
-    ResumenImportacion r;
-    r.legible = leidas.hayTarjetas;
-    r.ilegibles = leidas.ilegibles;
-    r.avisos = std::move(leidas.avisos);
-    r.avisosTotales = leidas.avisosTotales;
-    if (!r.legible) return r;
-
-    // Hashes, ordering keys and the sort, the parts that take long on a
-    // large file, are split over two threads.
-    constexpr std::size_t kParalelo = 20000;
-    const std::size_t enLista = lista.size();
-    std::vector<std::uint64_t> hashes(enLista + leidas.pibes.size());
-    EnDosMitades(hashes.size(), kParalelo, [&](std::size_t desde, std::size_t hasta) {
-        for (std::size_t i = desde; i < hasta; ++i)
-            hashes[i] = HashContacto(i < enLista ? *lista[i] : *leidas.pibes[i - enLista]);
-    });
-    ConjuntoContactos vistos(hashes.size());
-    for (std::size_t i = 0; i < enLista; ++i) vistos.Insertar(lista[i].get(), hashes[i]);
-
-    struct Nuevo {
-        std::string_view orden;      // the whole ordering key
-        std::string_view insercion;  // its first two fields
-        std::unique_ptr<TPibe> pibe;
-    };
-    std::vector<Nuevo> nuevos;
-    nuevos.reserve(leidas.pibes.size());
-    std::vector<std::string> insercionesAparte;  // keys with a NUL inside a field
-    for (std::size_t k = 0; k < leidas.pibes.size(); ++k) {
-        auto& p = leidas.pibes[k];
-        if (!vistos.Insertar(p.get(), hashes[enLista + k])) {
-            ++r.duplicados;
-            continue;
-        }
-        nuevos.emplace_back().pibe = std::move(p);
-    }
-    r.anadidos = nuevos.size();
-    if (nuevos.empty()) return r;
-    // The keys of each half lie one after another in a buffer of its own:
-    // a string each was an allocation each, and scattered for the sort.
-    std::string claves[2];
-    struct Tramo {
-        std::size_t mitad, inicio, largo;
-    };
-    std::vector<Tramo> tramos(nuevos.size());
-    EnDosMitades(nuevos.size(), kParalelo, [&](std::size_t desde, std::size_t hasta) {
-        const std::size_t mitad = desde == 0 ? 0 : 1;
-        std::string& b = claves[mitad];
-        b.reserve((hasta - desde) * 40);
-        for (std::size_t i = desde; i < hasta; ++i) {
-            const std::size_t inicio = b.size();
-            AnadirClaveOrden(*nuevos[i].pibe, orden, b);
-            tramos[i] = {mitad, inicio, b.size() - inicio};
-        }
-    });
-    for (std::size_t i = 0; i < nuevos.size(); ++i)
-        nuevos[i].orden = std::string_view(claves[tramos[i].mitad]).substr(tramos[i].inicio, tramos[i].largo);
-    // The insertion key is the ordering key up to its second separator,
-    // unless a field itself holds a NUL.
-    insercionesAparte.reserve(nuevos.size());
-    for (Nuevo& n : nuevos) {
-        const std::size_t campos = 2;
-        std::size_t nuls = std::count(n.orden.begin(), n.orden.end(), '\0');
-        if (n.orden.empty() || nuls != campos) {
-            n.insercion = insercionesAparte.emplace_back(ClaveInsercion(*n.pibe, orden));
-            continue;
-        }
-        n.insercion = n.orden.substr(0, n.orden.find('\0', n.orden.find('\0') + 1));
-    }
-
-    std::vector<Nuevo*> orden_;
-    orden_.reserve(nuevos.size());
-    for (Nuevo& n : nuevos) orden_.push_back(&n);
-    const auto antes = [](const Nuevo* a, const Nuevo* b) { return a->orden < b->orden; };
-    if (orden_.size() >= kParalelo) {
-        // Two halves sorted at once, then merged: still stable, as the
-        // first half's equals stay first.
-        const auto medio = orden_.begin() + static_cast<std::ptrdiff_t>(orden_.size() / 2);
-        std::thread segunda = EnOtroHilo([&] { std::stable_sort(medio, orden_.end(), antes); });
-        std::stable_sort(orden_.begin(), medio, antes);
-        if (segunda.joinable()) segunda.join();
-        std::inplace_merge(orden_.begin(), medio, orden_.end(), antes);
-    } else {
-        std::stable_sort(orden_.begin(), orden_.end(), antes);
-    }
-    // Merge: a new contact goes before the first one already there whose
-    // insertion key is not below its own.
-    ListaPibes resultado;
-    resultado.reserve(lista.size() + nuevos.size());
-    std::size_t n = 0;
-    std::string clave;
-    for (auto& e : lista) {
-        if (n < orden_.size()) clave = ClaveInsercion(*e, orden);
-        while (n < orden_.size() && !(std::string_view(clave) < orden_[n]->insercion))
-            resultado.push_back(std::move(orden_[n++]->pibe));
-        resultado.push_back(std::move(e));
-    }
-    while (n < orden_.size()) resultado.push_back(std::move(orden_[n++]->pibe));
-    lista.swap(resultado);
-    return r;
-}
-
-std::string TextoResumen(const ResumenImportacion& r, std::size_t maxAvisos)
-{
-    if (!r.legible)
-        return "El archivo no contiene ninguna tarjeta vCard; la agenda no ha cambiado.";
-    std::string s = "Contactos a\xF1" "adidos: " + std::to_string(r.anadidos) +
-                    "\nRepetidos (ya estaban en la agenda): " + std::to_string(r.duplicados) +
-                    "\nNo se han podido leer: " + std::to_string(r.ilegibles);
-    if (r.avisosTotales > 0) {
-        s += "\n";
-        std::size_t mostrados = std::min({maxAvisos, r.avisos.size()});
-        for (std::size_t i = 0; i < mostrados; ++i) s += "\n- " + r.avisos[i];
-        if (r.avisosTotales > mostrados) s += "\n... y " + std::to_string(r.avisosTotales - mostrados) + " avisos m\xE1s.";
-    }
-    return s;
 }
 
 }  // namespace bindelora

@@ -70,6 +70,24 @@ struct ResumenImportacion {
 // book before.
 ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::string_view orden);
 
+// The command line's import of a large file, which never holds the new
+// contacts: each card read becomes at once the record the agenda file will
+// keep, with its keys. orden names the book's ordering.
+struct LecturaVCardDirecta;
+struct BorrarLecturaDirecta {
+    void operator()(LecturaVCardDirecta* l) const;
+};
+using LecturaDirecta = std::unique_ptr<LecturaVCardDirecta, BorrarLecturaDirecta>;
+LecturaDirecta LeerVCardDirecta(std::string_view datos, std::string_view orden);
+LecturaDirecta LeerVCardDirecta(std::string_view datos, std::string_view orden, std::size_t minimoParaPartir);
+
+// ImportarPibes' rules on such a reading, for the book lista (in the
+// reading's ordering, not changed here): when contacts are added, the book
+// with them is written to rutaAgenda (GuardarAgenda). A failed write leaves
+// a Spanish reason in error and the file as it was.
+ResumenImportacion ImportarDirecta(const ListaPibes& lista, LecturaVCardDirecta& leida, const std::string& rutaAgenda,
+                                   std::string& error);
+
 // The summary for the user, Windows-1252, at most maxAvisos reasons listed.
 std::string TextoResumen(const ResumenImportacion& r, std::size_t maxAvisos = 15);
 

@@ -788,3 +788,108 @@ TEST(VCardImportar, UnNulDentroDeUnCampoNoDescolocaAlNuevo)
     for (const auto& p : libro) nombres.push_back(p->Nombre);
     EXPECT_EQ(nombres, (std::vector<std::string>{"Ana", "Bea", std::string("Bea\0A", 5), "Carmen"}));
 }
+
+// ---------------------------------------------------------------- the command line's direct import
+
+namespace {
+
+ListaPibes Copia(const ListaPibes& l)
+{
+    ListaPibes c;
+    for (const auto& p : l) c.push_back(std::make_unique<TPibe>(*p));
+    return c;
+}
+
+}  // namespace
+
+// The command line writes the records made while reading; the file must be
+// the one the window's import and save give, summary included, whatever
+// the ordering and wherever the reading is cut.
+TEST(VCardImportarDirecto, DaElMismoArchivoQueImportarYGuardarElLibro)
+{
+    const char* raras[] = {"BEGIN:VCARD\r\nN:Sin;Fin;;;\r\n", "BEGIN:VCARD\r\nN:Mal;Luz;;;\r\nBDAY:1990-02-31\r\nEND:VCARD\r\n",
+                           "BEGIN:VCARD\r\nN:Bea\\nA;;;;\r\nEND:VCARD\r\n", "BEGIN:VCARD\r\nFN:Solo\r\nEND:VCARD\r\n"};
+    ArchivoTemporal archivo(".dat");
+    for (unsigned semilla = 1; semilla <= 6; ++semilla) {
+        std::mt19937 g(semilla);
+        ListaPibes libro = LibroAlAzar(semilla, semilla == 1 ? 0 : 60);
+        ListaPibes fuera = LibroAlAzar(100 + semilla, 150);
+        // Some already in the book, some twice in the file, one with a NUL.
+        for (std::size_t i = 0; i < libro.size(); i += 3) fuera.push_back(std::make_unique<TPibe>(*libro[i]));
+        for (std::size_t i = 0; i < 20; ++i) fuera.push_back(std::make_unique<TPibe>(*fuera[g() % fuera.size()]));
+        fuera.back()->Nombre = std::string("Bea\0A", 5);
+        std::string vcf = ExportarVCard(fuera, semilla % 2 ? VersionVCard::V40 : VersionVCard::V30);
+        for (int i = 0; i < 10; ++i) {
+            const std::size_t pos = vcf.find("BEGIN:VCARD", g() % vcf.size());
+            if (pos != std::string::npos) vcf.insert(pos, raras[g() % 4]);
+        }
+        for (const char* orden : {"Nombre", "Apellido 1", "Apellido 2", "Grupo"}) {
+            OrdenarPibes(libro, orden, TextosEditor{});
+            ListaPibes esperado = Copia(libro);
+            const ResumenImportacion r = ImportarPibes(esperado, LeerVCard(vcf), orden);
+            for (std::size_t minimo : {std::string::npos, std::size_t{0}}) {
+                std::remove(archivo.ruta.c_str());
+                const LecturaDirecta leida = LeerVCardDirecta(vcf, orden, minimo);
+                std::string error;
+                const ResumenImportacion d = ImportarDirecta(libro, *leida, archivo.ruta, error);
+                EXPECT_EQ(error, "");
+                EXPECT_EQ(d.anadidos, r.anadidos);
+                EXPECT_EQ(d.duplicados, r.duplicados);
+                EXPECT_EQ(d.ilegibles, r.ilegibles);
+                EXPECT_EQ(d.avisos, r.avisos);
+                EXPECT_GT(d.anadidos, 0u);
+                EXPECT_EQ(Contenido(archivo.ruta), SerializarAgenda(esperado)) << semilla << ' ' << orden;
+            }
+        }
+    }
+}
+
+// A large import sorts and writes in two threads, with the book's contacts
+// and the new records interleaved; with nothing new the file is not touched.
+TEST(VCardImportarDirecto, GrandeIgualQueElLibroYSinNuevosNoSeEscribe)
+{
+    ArchivoTemporal archivo(".dat");
+    ListaPibes libro;
+    ListaPibes fuera;
+    std::mt19937 g(9);
+    for (int i = 0; i < 50000; ++i) {
+        const std::string n = "N" + std::to_string(g() % 30000);
+        auto p = PibeVCard(n.c_str(), i % 2 ? "García" : "Núñez", "", Dia(1950 + i % 50, 1 + i % 12, 1 + i % 28));
+        p->Direccion = {"Calle " + std::to_string(i), "28001 Madrid"};
+        (i % 4 == 0 ? libro : fuera).push_back(std::move(p));
+    }
+    OrdenarPibes(libro, "Nombre", TextosEditor{});
+    const std::string vcf = ExportarVCard(fuera, VersionVCard::V40);
+    ListaPibes esperado = Copia(libro);
+    const ResumenImportacion r = ImportarPibes(esperado, LeerVCard(vcf), "Nombre");
+    std::string error;
+    const ResumenImportacion d = ImportarDirecta(libro, *LeerVCardDirecta(vcf, "Nombre"), archivo.ruta, error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(d.anadidos, r.anadidos);
+    EXPECT_EQ(d.duplicados, r.duplicados);
+    EXPECT_GT(d.anadidos, 20000u);
+    EXPECT_EQ(Contenido(archivo.ruta), SerializarAgenda(esperado));
+
+    // The book as it now is, read back, and the same file again.
+    std::remove(archivo.ruta.c_str());
+    const ResumenImportacion otra = ImportarDirecta(esperado, *LeerVCardDirecta(vcf, "Nombre"), archivo.ruta, error);
+    EXPECT_EQ(otra.anadidos, 0u);
+    EXPECT_EQ(otra.duplicados, fuera.size());
+    EXPECT_FALSE(std::ifstream(archivo.ruta).good());
+}
+
+TEST(VCardImportarDirecto, SinTarjetasOConLaEscrituraFallidaNoCambiaNada)
+{
+    ListaPibes libro;
+    libro.push_back(PibeVCard("Ana", "X"));
+    std::string error;
+    ResumenImportacion r = ImportarDirecta(libro, *LeerVCardDirecta("nada que ver", "Nombre"), "/nonexistent/x.dat", error);
+    EXPECT_FALSE(r.legible);
+    EXPECT_EQ(error, "");
+    ListaPibes fuera;
+    fuera.push_back(PibeVCard("Eva", "Y"));
+    r = ImportarDirecta(libro, *LeerVCardDirecta(ExportarVCard(fuera, VersionVCard::V40), "Nombre"),
+                        "/nonexistent/x.dat", error);
+    EXPECT_EQ(r.anadidos, 1u);
+    EXPECT_NE(error, "");
+}
