@@ -328,15 +328,13 @@ const std::vector<std::string_view>& Partir(std::string_view v, char sep)
     static thread_local std::vector<std::string_view> r;
     r.clear();
     std::size_t inicio = 0;
-    for (std::size_t i = 0; i < v.size(); ++i) {
+    for (std::size_t i = 0; (i = BuscarUno(v, i, '\\', sep)) != std::string_view::npos;) {
         if (v[i] == '\\') {
-            ++i;
+            i += 2;  // the escaped byte is never a separator
             continue;
         }
-        if (v[i] == sep) {
-            r.push_back(v.substr(inicio, i - inicio));
-            inicio = i + 1;
-        }
+        r.push_back(v.substr(inicio, i - inicio));
+        inicio = ++i;
     }
     r.push_back(v.substr(inicio));
     return r;
@@ -348,7 +346,7 @@ const std::vector<std::string_view>& Partir(std::string_view v, char sep)
 void DesescaparEn(std::string_view v, std::string& r)
 {
     // Two scans of the whole value, not one search of the pair per byte.
-    if (v.find('\\') == std::string_view::npos && v.find('\r') == std::string_view::npos) {
+    if (BuscarUno(v, 0, '\\', '\r') == std::string_view::npos) {
         r.assign(v);
         return;
     }
@@ -407,7 +405,7 @@ std::vector<std::string> Lineas(std::string_view s)
     r.reserve(static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n')) + 1);
     std::size_t inicio = 0;
     for (;;) {
-        std::size_t nl = s.find('\n', inicio);
+        std::size_t nl = BuscarUno(s, inicio, '\n', '\n');
         r.emplace_back(s.substr(inicio, nl == std::string_view::npos ? std::string_view::npos : nl - inicio));
         if (nl == std::string_view::npos) break;
         inicio = nl + 1;
@@ -555,7 +553,7 @@ public:
     bool Fisica(std::string_view& l)
     {
         if (p_ >= d_.size()) return false;
-        std::size_t nl = d_.find('\n', p_);
+        std::size_t nl = BuscarUno(d_, p_, '\n', '\n');
         std::size_t fin = nl == std::string_view::npos ? d_.size() : nl;
         l = d_.substr(p_, fin - p_);
         if (!l.empty() && l.back() == '\r') l.remove_suffix(1);

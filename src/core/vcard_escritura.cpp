@@ -20,10 +20,6 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "core/agenda.h"
 #include "core/archivo.h"
 #include "core/fecha.h"
@@ -80,19 +76,6 @@ inline unsigned NoLlanos(__m128i v)
     const __m128i e = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(v, _mm_set1_epi8(','))),
                                    _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(';')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(e, v)));
-}
-
-// Sixteen bytes from c may be loaded when they stay in c's page, even past
-// the end of the text: the bytes after it are masked off. Most fields are
-// shorter than sixteen bytes, and this takes them in one step.
-[[gnu::no_sanitize_address]] inline __m128i Cargar16(const char* c)
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(c));
-}
-
-inline bool EnLaPagina(const char* c)
-{
-    return (reinterpret_cast<std::uintptr_t>(c) & 4095) <= 4096 - 16;
 }
 #endif
 

@@ -6,9 +6,51 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/vcard.h"
 
 namespace bindelora {
+
+#if defined(__SSE2__)
+// Sixteen bytes from c may be loaded when they stay in c's page, even past
+// the end of the text: the bytes after it are masked off. Most fields and
+// lines are short, and this takes them in one or two steps.
+[[gnu::no_sanitize_address]] inline __m128i Cargar16(const char* c)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(c));
+}
+
+inline bool EnLaPagina(const char* c)
+{
+    return (reinterpret_cast<std::uintptr_t>(c) & 4095) <= 4096 - 16;
+}
+#endif
+
+// The first a or b in s from i on, or npos. Values and lines are short: a
+// call to memchr for each cost more than the looking.
+inline std::size_t BuscarUno(std::string_view s, std::size_t i, char a, char b)
+{
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b);
+    while (i < s.size()) {
+        const char* c = s.data() + i;
+        const std::size_t resto = s.size() - i;
+        if (resto < 16 && !EnLaPagina(c)) break;
+        const __m128i v = Cargar16(c);
+        unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
+        if (resto < 16) m &= (1u << resto) - 1;
+        if (m != 0) return i + static_cast<std::size_t>(__builtin_ctz(m));
+        if (resto <= 16) return std::string_view::npos;
+        i += 16;
+    }
+#endif
+    for (; i < s.size(); ++i)
+        if (s[i] == a || s[i] == b) return i;
+    return std::string_view::npos;
+}
 
 // Surname particles ("de", "la", "van" ...) that belong to the surname that
 // follows them, in any case.
