@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -21,6 +22,7 @@
 #include "core/icalendar.h"
 #include "core/memoria.h"
 #include "core/orden.h"
+#include "core/paralelo.h"
 #include "core/texto.h"
 #include "core/vcard.h"
 #include "platform/bloqueo.h"
@@ -152,14 +154,20 @@ int ImportarVCardOrden(const std::string& archivo)
     static SinLiberar* memoria = nullptr;
     memoria = new SinLiberar(3 * agenda + datos.size());
     ListaPibes& lista = memoria->lista;
-    if (!CargarLibro(d.agenda, lista, true)) return 1;
     // The book in the order the window gives it at start, so the new
     // contacts land where the window would put them.
     const std::string orden = OrdenDeInicio();
-    OrdenarPibes(lista, orden, TextosEditor{});
     // Each card becomes at once the record the agenda file will hold: the
-    // new contacts are never held one by one.
-    memoria->leida = LeerVCardDirecta(datos, orden);
+    // new contacts are never held one by one. The cards are read while the
+    // book is loaded and sorted, which keeps a core busy a good while.
+    std::thread lectura = EnOtroHilo([&] {
+        PrepararArenaDelHilo(datos.size());
+        memoria->leida = LeerVCardDirecta(datos, orden);
+    });
+    const bool libro = CargarLibro(d.agenda, lista, true);
+    if (libro) OrdenarPibes(lista, orden, TextosEditor{});
+    if (lectura.joinable()) lectura.join();
+    if (!libro) return 1;
     if (entrada.Cambio()) {
         Decir(stderr, "bindelora: el archivo " + archivo +
                           " se ha acortado mientras se le\xED" "a; la agenda no ha cambiado.");
