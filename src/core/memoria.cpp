@@ -90,14 +90,22 @@ void PrepararArenaDelHilo(std::size_t bytes)
 {
     // Below the size malloc maps apart once a ReservaMemoria has run.
     bytes = std::min(bytes, kBloque);
-    if (bytes < kPaginaEnorme * 2) return;
+    if (bytes < kMinimo) return;
     char* p = static_cast<char*>(std::malloc(bytes));
     if (!p) return;
     // At or above the top of the main heap: a block of the thread's arena.
     if (p >= static_cast<char*>(::sbrk(0))) {
-        const auto desde = (reinterpret_cast<std::uintptr_t>(p) + kPaginaEnorme - 1) & ~(kPaginaEnorme - 1);
-        const auto hasta = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~(kPaginaEnorme - 1);
-        if (hasta > desde) ::madvise(reinterpret_cast<void*>(desde), hasta - desde, MADV_HUGEPAGE);
+        if (bytes < kPaginaEnorme * 2) {
+            // Filled in at once, as ReservaMemoria does for such sizes.
+            const auto pagina = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+            const auto desde = (reinterpret_cast<std::uintptr_t>(p) + pagina - 1) & ~(pagina - 1);
+            const auto hasta = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~(pagina - 1);
+            if (hasta > desde) ::madvise(reinterpret_cast<void*>(desde), hasta - desde, kPoblar);
+        } else {
+            const auto desde = (reinterpret_cast<std::uintptr_t>(p) + kPaginaEnorme - 1) & ~(kPaginaEnorme - 1);
+            const auto hasta = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~(kPaginaEnorme - 1);
+            if (hasta > desde) ::madvise(reinterpret_cast<void*>(desde), hasta - desde, MADV_HUGEPAGE);
+        }
     }
     // Freed, it stays in the arena for the thread's next blocks.
     std::free(p);

@@ -27,9 +27,10 @@ private:
 
 // The same for the malloc arena of the calling thread, which a thread's
 // first allocation opens: its heap is grown by about `bytes` at once (an
-// arena holds at most 64 MiB) and marked for huge pages, instead of growing
-// a page at a time at the edge. Nothing happens on the main thread's heap,
-// nor where malloc would map so large a block apart.
+// arena holds at most 64 MiB) and marked for huge pages, or below 4 MiB
+// filled in at once, instead of growing a page at a time at the edge.
+// Nothing happens on the main thread's heap, nor where malloc would map so
+// large a block apart.
 void PrepararArenaDelHilo(std::size_t bytes);
 
 }  // namespace bindelora

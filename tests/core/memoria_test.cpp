@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 #if defined(__GLIBC__) && defined(__linux__)
+#include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -69,5 +72,46 @@ TEST(ReservaMemoria, HeapGrowsOnceAndStaysUsable)
     ASSERT_NE(despues, nullptr);
     std::free(despues);
 }
+
+#if defined(__GLIBC__) && defined(__linux__) && defined(MADV_POPULATE_WRITE)
+// A thread's arena prepared for a small load has its pages already there:
+// the load's blocks then cost no page faults of their own.
+TEST(ReservaMemoria, ArenaPequenaDeUnHiloSinFallosDePagina)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps no malloc arenas";
+#endif
+    void* prueba = ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(prueba, MAP_FAILED);
+    const bool puede = ::madvise(prueba, 4096, MADV_POPULATE_WRITE) == 0;
+    ::munmap(prueba, 4096);
+    if (!puede) GTEST_SKIP() << "the kernel cannot fill pages in at once";
+    // As in the program, after a reservation: it lets malloc keep such
+    // blocks in the heaps rather than map each apart.
+    const ReservaMemoria reserva(1 << 20);
+    long fallos = -1;
+    bool bien = true;
+    std::thread([&] {
+        PrepararArenaDelHilo(1 << 20);
+        rusage antes{}, despues{};
+        ::getrusage(RUSAGE_THREAD, &antes);
+        std::vector<char*> bloques;
+        bloques.reserve(700);
+        for (int i = 0; i < 700; ++i) {
+            bloques.push_back(static_cast<char*>(std::malloc(1000)));
+            bloques.back()[0] = bloques.back()[999] = static_cast<char>(i);
+        }
+        ::getrusage(RUSAGE_THREAD, &despues);
+        fallos = despues.ru_minflt - antes.ru_minflt;
+        for (int i = 0; i < 700; ++i) {
+            bien = bien && bloques[static_cast<std::size_t>(i)][999] == static_cast<char>(i);
+            std::free(bloques[static_cast<std::size_t>(i)]);
+        }
+    }).join();
+    EXPECT_TRUE(bien);
+    // 700 KB page by page would be some 170 faults.
+    EXPECT_LT(fallos, 20);
+}
+#endif
 
 }  // namespace
