@@ -8,6 +8,7 @@
 
 #include <libical/ical.h>
 
+#include "core/memoria.h"
 #include "core/paralelo.h"
 #include "core/texto.h"
 
@@ -129,13 +130,34 @@ ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& ho
     }
     r.exportados = sucesos.size();
 
+    // The calendar's own lines; the events go before its last line.
+    std::string calendario;
+    if (char* s = icalcomponent_as_ical_string_r(cal.get())) {
+        calendario = s;
+        std::free(s);
+    }
+    constexpr std::string_view kFin = "END:VCALENDAR\r\n";
+    const std::size_t fin = calendario.rfind(kFin);
+    if (fin == std::string::npos) {
+        r.texto = std::move(calendario);
+        return r;
+    }
+    // An event takes some 200 bytes. The first half is written straight
+    // after the calendar's lines, the second apart and then added: a copy
+    // of the whole text in fresh memory cost more than making it.
+    r.texto.reserve(calendario.size() + sucesos.size() * 240);
+    r.texto.append(calendario, 0, fin);
+    std::string segunda;
+
     // Then the events, each written out and freed on its own (one big tree
     // took most of its time in the allocator); a long list in two halves at
     // once, as no event shares anything with another.
-    std::string partes[2];
     EnDosMitades(sucesos.size(), 2000, [&](std::size_t desde, std::size_t hasta) {
-        std::string& eventos = partes[desde == 0 ? 0 : 1];
-        eventos.reserve((hasta - desde) * 300);
+        std::string& eventos = desde == 0 ? r.texto : segunda;
+        if (desde != 0) {
+            PrepararArenaDelHilo((hasta - desde) * 480);
+            eventos.reserve((hasta - desde) * 240);
+        }
         for (std::size_t i = desde; i < hasta; ++i) {
             const Suceso& su = sucesos[i];
             icaltimetype fin = su.inicio;
@@ -162,20 +184,7 @@ ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& ho
             icalcomponent_free(ev);
         }
     });
-    // The calendar's own lines, with the events before its last line.
-    std::string calendario;
-    if (char* s = icalcomponent_as_ical_string_r(cal.get())) {
-        calendario = s;
-        std::free(s);
-    }
-    constexpr std::string_view kFin = "END:VCALENDAR\r\n";
-    const std::size_t fin = calendario.rfind(kFin);
-    if (fin == std::string::npos) {
-        r.texto = std::move(calendario);
-        return r;
-    }
-    r.texto.reserve(calendario.size() + partes[0].size() + partes[1].size());
-    r.texto.append(calendario, 0, fin).append(partes[0]).append(partes[1]).append(calendario, fin);
+    r.texto.append(segunda).append(calendario, fin);
     return r;
 }
 
