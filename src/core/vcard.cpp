@@ -553,6 +553,7 @@ public:
     bool Fisica(std::string_view& l)
     {
         if (p_ >= d_.size()) return false;
+        Anticipar(d_.data() + p_);
         std::size_t nl = BuscarUno(d_, p_, '\n', '\n');
         std::size_t fin = nl == std::string_view::npos ? d_.size() : nl;
         l = d_.substr(p_, fin - p_);

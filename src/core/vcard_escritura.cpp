@@ -470,6 +470,7 @@ public:
     bool Siguiente(std::string_view& linea)
     {
         if (p_ == fin_) return false;
+        Anticipar(p_);
         const char* q = FinDeLinea(p_, fin_);
         linea = std::string_view(p_, static_cast<std::size_t>(q - p_));
         p_ = q;

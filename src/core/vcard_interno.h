@@ -29,6 +29,16 @@ inline bool EnLaPagina(const char* c)
 }
 #endif
 
+// Files are read once, line after line, from a mapping: asking for what
+// comes a few records later hides the wait for memory, which the processor
+// does not foresee across the file's pages (6-8 % of an export). The
+// address may lie past the end of the data: a prefetch never faults.
+inline void Anticipar(const char* p)
+{
+    constexpr std::uintptr_t kAdelanto = 1024;
+    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(p) + kAdelanto));
+}
+
 // The first a or b in s from i on, or npos. Values and lines are short: a
 // call to memchr for each cost more than the looking.
 inline std::size_t BuscarUno(std::string_view s, std::size_t i, char a, char b)
