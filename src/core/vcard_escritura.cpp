@@ -627,6 +627,12 @@ public:
             Tramo& t = tramos_[i];
             Salida& o = *salidas_[i % kEnVuelo];
             c.unlock();
+            // The next cut is looked for under the lock, Largo() past this
+            // stretch's end. The first read of a mapped page costs
+            // microseconds on this kind of virtual machine; paid here, it
+            // does not hold the other thread up then.
+            if (static_cast<std::size_t>(finArchivo_ - q) > Largo())
+                (void)*static_cast<const volatile char*>(q + Largo());
             o.Vaciar();
             t.lectura = EscribirRegistros(t.inicio, t.fin, finArchivo_, conAviso_, version_, o, lineas);
             c.lock();
