@@ -97,22 +97,32 @@ void* CargarModulo(const Bytes& m, std::string& error)
 
 }  // namespace
 
-int EjecutarModulo(Modulo modulo, int argc, char** argv)
+void* AbrirModulo(Modulo modulo, std::string& error)
 {
     const Bytes m = modulo == Modulo::Ventana ? Bytes{bindelora_ventana_inicio, bindelora_ventana_fin, "ventana"}
                                               : Bytes{bindelora_ordenes_inicio, bindelora_ordenes_fin, "ordenes"};
+    // Never unloaded: the module's last destructors run at exit.
+    return CargarModulo(m, error);
+}
+
+void DecirFalloDeModulo(Modulo modulo, const std::string& error)
+{
+    std::fprintf(stderr, "bindelora: no se pudo cargar %s: %s\n",
+                 modulo == Modulo::Ventana ? "la ventana" : "el m\xC3\xB3" "dulo de \xC3\xB3rdenes", error.c_str());
+}
+
+int EjecutarModulo(Modulo modulo, int argc, char** argv)
+{
     std::string error;
-    void* h = CargarModulo(m, error);
+    void* h = AbrirModulo(modulo, error);
     using Entrada = int (*)(int, char**);
-    Entrada entrada =
-        h ? reinterpret_cast<Entrada>(::dlsym(h, (std::string("bindelora_") + m.nombre).c_str())) : nullptr;
+    const char* nombre = modulo == Modulo::Ventana ? "bindelora_ventana" : "bindelora_ordenes";
+    Entrada entrada = h ? reinterpret_cast<Entrada>(::dlsym(h, nombre)) : nullptr;
     if (!entrada) {
         if (h) error = ::dlerror();
-        std::fprintf(stderr, "bindelora: no se pudo cargar %s: %s\n",
-                     modulo == Modulo::Ventana ? "la ventana" : "el m\xC3\xB3" "dulo de \xC3\xB3rdenes", error.c_str());
+        DecirFalloDeModulo(modulo, error);
         return 1;
     }
-    // Never unloaded: the module's last destructors run at exit.
     return entrada(argc, argv);
 }
 

@@ -80,40 +80,6 @@ std::string OrdenDeInicio()
     return "Apellido 1";
 }
 
-// Reads the agenda; false (with the message told) when it cannot be used.
-bool CargarLibro(const std::string& ruta, ListaPibes& lista, bool completa)
-{
-    const ResultadoLectura r = LeerAgenda(ruta, lista);
-    if (r.estado == EstadoLectura::Fallo) {
-        Decir(stderr, "bindelora: " + r.error);
-        return false;
-    }
-    if (r.estado == EstadoLectura::Incompleta) {
-        Decir(stderr, "bindelora: la agenda " + ruta + " est\xE1 da\xF1" "ada a partir del contacto " +
-                          std::to_string(lista.size() + 1) +
-                          (completa ? "; \xE1" "brala antes con Bindelora, que guarda una copia."
-                                    : "; solo se usan los contactos anteriores."));
-        return !completa;
-    }
-    return true;
-}
-
-// The event list as the window has it after its start: the events file
-// (past entries dropped) and the birthdays not yet entered. Nothing is written.
-bool CargarSucesos(const Datos& d, const Fecha& hoy, ListaAvisales& avisales)
-{
-    const LecturaArchivoAvisal r = LeerArchivoAvisal(d.avisal, hoy, avisales);
-    if (!r.Correcta()) {
-        Decir(stderr, "bindelora: " + (r.error.empty() ? "el archivo de sucesos " + d.avisal + " est\xE1 da\xF1" "ado en la l\xED" "nea " +
-                                                              std::to_string(r.resultado.lineaFallida)
-                                                        : r.error));
-        return false;
-    }
-    ListaPibes pibes;
-    if (CargarLibro(d.agenda, pibes, false)) SincronizarCumples(pibes, avisales);
-    return true;
-}
-
 // The input file ("-": standard input), mapped when it is a regular file:
 // on a large import a copy's fresh memory costs more than reading it.
 bool AbrirEntrada(const std::string& ruta, ArchivoEnMemoria& entrada, std::string& error)
@@ -186,26 +152,14 @@ int ImportarVCardOrden(const std::string& archivo)
     return 0;
 }
 
-// Room for what the two files become in memory, made before reading them:
-// for a few megabytes the faults of the heap's fresh pages cost more than
-// the reading.
-std::size_t TamanoDatos(const Datos& d)
-{
-    std::size_t total = 0;
-    struct stat st;
-    for (const std::string* ruta : {&d.agenda, &d.avisal})
-        if (::stat(ruta->c_str(), &st) == 0 && st.st_size > 0) total += static_cast<std::size_t>(st.st_size);
-    return total;
-}
-
 int ExportarIcsOrden(const std::string& archivo)
 {
     const Fecha hoy = Reloj::instancia().Hoy();
     const Datos d = RutasDatos();
     if (EsArchivoDeDatos(archivo, d.agenda, d.avisal)) return NoSobreDatos(archivo);
-    const ReservaMemoria reserva(4 * TamanoDatos(d));
+    const ReservaMemoria reserva(4 * TamanoDatos(d.agenda, d.avisal));
     ListaAvisales avisales;
-    if (!CargarSucesos(d, hoy, avisales)) return 1;
+    if (!CargarSucesos(d.agenda, d.avisal, hoy, avisales)) return 1;
     const std::time_t t = std::time(nullptr);
     std::tm utc{};
     gmtime_r(&t, &utc);
@@ -227,24 +181,26 @@ int ExportarIcsOrden(const std::string& archivo)
 int HoyOrden(const Fecha& hoy)
 {
     const Datos d = RutasDatos();
-    const ReservaMemoria reserva(4 * TamanoDatos(d));
-    ListaAvisales avisales;
-    if (!CargarSucesos(d, hoy, avisales)) return 1;
-    std::vector<std::string> textos = TextosDeHoy(avisales, hoy);
-    // In the order of the today's-events window.
-    if (textos.size() > 1)
-        std::stable_sort(textos.begin(), textos.end(),
-                         [](const std::string& a, const std::string& b) { return CompararLocal(aQ(a), aQ(b)) < 0; });
-    std::string salida;
-    for (const std::string& t : textos) {
-        salida += Cp1252AUtf8(t);
-        salida += '\n';
-    }
-    Escribir(stdout, salida);
+    std::vector<std::string> textos;
+    if (!TextosHoy(d.agenda, d.avisal, hoy, textos)) return 1;
+    std::vector<std::string> enOrden;
+    for (std::size_t i : OrdenTextosHoy(textos)) enOrden.push_back(std::move(textos[i]));
+    DecirTextosHoy(enOrden);
     return 0;
 }
 
 }  // namespace
+
+std::vector<std::size_t> OrdenTextosHoy(const std::vector<std::string>& textos)
+{
+    std::vector<std::size_t> orden(textos.size());
+    for (std::size_t i = 0; i < orden.size(); ++i) orden[i] = i;
+    if (textos.size() > 1)
+        std::stable_sort(orden.begin(), orden.end(), [&textos](std::size_t a, std::size_t b) {
+            return CompararLocal(aQ(textos[a]), aQ(textos[b])) < 0;
+        });
+    return orden;
+}
 
 int EjecutarLineaOrdenes(int& argc, char** argv)
 {

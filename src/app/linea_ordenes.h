@@ -1,6 +1,9 @@
 #pragma once
 // The modes for scripts: vCard and iCalendar interchange and today's events,
 // run without any window or display.
+#include <cstddef>
+#include <string>
+#include <vector>
 
 namespace bindelora {
 
@@ -8,5 +11,10 @@ namespace bindelora {
 // when the arguments are for the window ("/LISTA" ..., anything else).
 // Must run before any Qt application object exists.
 int EjecutarLineaOrdenes(int& argc, char** argv);
+
+// The order of the today's-events window for today's texts (Windows-1252):
+// the locale's collation, which takes Qt Core. The positions of the texts
+// in that order; equal texts keep theirs.
+std::vector<std::size_t> OrdenTextosHoy(const std::vector<std::string>& textos);
 
 }  // namespace bindelora

@@ -6,8 +6,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include "core/agenda.h"
 #include "core/archivo.h"
+#include "core/archivo_avisal.h"
+#include "core/memoria.h"
 #include "core/texto.h"
 #include "platform/carpeta_datos.h"
 
@@ -163,6 +167,65 @@ int ExportarVCardOrden(const std::string& programa, const std::string& archivo, 
     }
     if (archivo != "-") Decir(stdout, "Contactos exportados: " + std::to_string(r.contactos));
     return 0;
+}
+
+bool CargarLibro(const std::string& ruta, ListaPibes& lista, bool completa)
+{
+    const ResultadoLectura r = LeerAgenda(ruta, lista);
+    if (r.estado == EstadoLectura::Fallo) {
+        Decir(stderr, "bindelora: " + r.error);
+        return false;
+    }
+    if (r.estado == EstadoLectura::Incompleta) {
+        Decir(stderr, "bindelora: la agenda " + ruta + " est\xE1 da\xF1" "ada a partir del contacto " +
+                          std::to_string(lista.size() + 1) +
+                          (completa ? "; \xE1" "brala antes con Bindelora, que guarda una copia."
+                                    : "; solo se usan los contactos anteriores."));
+        return !completa;
+    }
+    return true;
+}
+
+bool CargarSucesos(const std::string& agenda, const std::string& avisal, const Fecha& hoy, ListaAvisales& avisales)
+{
+    const LecturaArchivoAvisal r = LeerArchivoAvisal(avisal, hoy, avisales);
+    if (!r.Correcta()) {
+        Decir(stderr, "bindelora: " + (r.error.empty() ? "el archivo de sucesos " + avisal + " est\xE1 da\xF1" "ado en la l\xED" "nea " +
+                                                              std::to_string(r.resultado.lineaFallida)
+                                                        : r.error));
+        return false;
+    }
+    ListaPibes pibes;
+    if (CargarLibro(agenda, pibes, false)) SincronizarCumples(pibes, avisales);
+    return true;
+}
+
+std::size_t TamanoDatos(const std::string& agenda, const std::string& avisal)
+{
+    std::size_t total = 0;
+    struct stat st;
+    for (const std::string* ruta : {&agenda, &avisal})
+        if (::stat(ruta->c_str(), &st) == 0 && st.st_size > 0) total += static_cast<std::size_t>(st.st_size);
+    return total;
+}
+
+bool TextosHoy(const std::string& agenda, const std::string& avisal, const Fecha& hoy, std::vector<std::string>& textos)
+{
+    const ReservaMemoria reserva(4 * TamanoDatos(agenda, avisal));
+    ListaAvisales avisales;
+    if (!CargarSucesos(agenda, avisal, hoy, avisales)) return false;
+    textos = TextosDeHoy(avisales, hoy);
+    return true;
+}
+
+void DecirTextosHoy(const std::vector<std::string>& textos)
+{
+    std::string salida;
+    for (const std::string& t : textos) {
+        salida += Cp1252AUtf8(t);
+        salida += '\n';
+    }
+    Escribir(stdout, salida);
 }
 
 }  // namespace bindelora

@@ -7,7 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/avisal.h"
 #include "core/fecha.h"
+#include "core/pibe.h"
 #include "core/vcard.h"
 
 namespace bindelora {
@@ -48,6 +50,28 @@ int NoSobreDatos(const std::string& ruta);
 // bien, or removes it: 0 or the errno of the failure.
 int AbrirSalida(const std::string& ruta, std::string& temporal);
 int CerrarSalida(int fd, const std::string& temporal, const std::string& ruta, bool bien);
+
+// Reads the agenda; false (with the message told) when it cannot be used:
+// a damaged file counts only when completa, else its first records serve.
+bool CargarLibro(const std::string& ruta, ListaPibes& lista, bool completa);
+
+// The event list as the window has it after its start: the events file
+// (past entries dropped) and the birthdays not yet entered. Nothing is
+// written. False (said) when the events file cannot be used.
+bool CargarSucesos(const std::string& agenda, const std::string& avisal, const Fecha& hoy, ListaAvisales& avisales);
+
+// The two files' size: the room made in memory before reading them, where
+// for a few megabytes the faults of the heap's fresh pages cost more than
+// the reading.
+std::size_t TamanoDatos(const std::string& agenda, const std::string& avisal);
+
+// Today's texts, as the today's-events window finds them, not yet in its
+// order; false (said) when the events file cannot be used.
+bool TextosHoy(const std::string& agenda, const std::string& avisal, const Fecha& hoy,
+               std::vector<std::string>& textos);
+
+// The texts to the standard output, one a line.
+void DecirTextosHoy(const std::vector<std::string>& textos);
 
 // The whole agenda beside the program in vCard to archivo ("-": the
 // standard output); the exit code.

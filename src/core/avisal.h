@@ -76,6 +76,10 @@ std::string TextoCumple(const TPibe& p);
 // in order, so the caller can show their rows.
 std::vector<TAvisal*> SincronizarCumples(ListaPibes& pibes, ListaAvisales& avisales);
 
+// The texts of the entries that fall on hoy, as the today's-events window
+// finds them: same day, and same month or a monthly entry. List order.
+std::vector<std::string> TextosDeHoy(const ListaAvisales& lista, const Fecha& hoy);
+
 // After the events file is read back: enters again the birthdays of the
 // contacts marked CumpleEntradoEnSesion that the file lacks (no duplicates).
 // Returns the entries added.

@@ -188,12 +188,4 @@ ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& ho
     return r;
 }
 
-std::vector<std::string> TextosDeHoy(const ListaAvisales& lista, const Fecha& hoy)
-{
-    std::vector<std::string> r;
-    for (const auto& a : lista)
-        if (a->Dia == hoy.dia && (a->Mes == hoy.mes || a->Mes == 0)) r.push_back(a->Texto);
-    return r;
-}
-
 }  // namespace bindelora

@@ -26,8 +26,4 @@ struct ResultadoICalendar {
 // start in hoy's year or month.
 ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& hoy, const MarcaUtc& ahora);
 
-// The texts of the entries that fall on hoy, as the today's-events window
-// finds them: same day, and same month or a monthly entry. List order.
-std::vector<std::string> TextosDeHoy(const ListaAvisales& lista, const Fecha& hoy);
-
 }  // namespace bindelora

@@ -223,7 +223,7 @@ TEST_F(LineaOrdenes, HoyEnUnaFechaDadaConLosCumpleanosDeLaAgenda)
     libro.push_back(Pibe("Zoe", "Ruiz", Dia(1990, 3, 15)));  // not yet entered as an event
     Escribir(Dat(), SerializarAgenda(libro));
     Escribir(Avs(), "15039999Santo de Raimundo\r\n15002030Pagar el alquiler\r\n16039999Ma\xF1" "ana\r\n"
-                    "15032020Pasado\r\n");
+                    "15032020Pasado\r\n20039999beta\r\n20039999\xC1lamo\r\n20039999Zeta\r\n20039999alfa\r\n");
     const std::string avs = Leer(Avs());
     std::string salida;
     ASSERT_EQ(Ejecutar({"--hoy", "2027-03-15"}, salida), 0);
@@ -231,6 +231,9 @@ TEST_F(LineaOrdenes, HoyEnUnaFechaDadaConLosCumpleanosDeLaAgenda)
     EXPECT_EQ(salida, "Cumplea\xC3\xB1os de Zoe Ruiz\nPagar el alquiler\nSanto de Raimundo\n");
     ASSERT_EQ(Ejecutar({"--hoy", "2027-03-17"}, salida), 0);
     EXPECT_EQ(salida, "");
+    // The locale's collation, not the bytes' order: accents and case aside first.
+    ASSERT_EQ(Ejecutar({"--hoy", "2027-03-20"}, salida), 0);
+    EXPECT_EQ(salida, "\xC3\x81lamo\nalfa\nbeta\nZeta\n");
     // Nothing written: the past entry and the birthday stay as they were.
     EXPECT_EQ(Leer(Avs()), avs);
     EXPECT_EQ(Leer(Dat()), SerializarAgenda(libro));
