@@ -15,41 +15,77 @@
 
 namespace bindelora {
 
+namespace {
+
+// The module of the modes for scripts, loaded in a second thread from the
+// moment this is made: Qt Core and what it needs take about as long to load
+// as the two data files take to read. (The iCalendar export gained nothing
+// this way: handing its events over cost what the overlap saved.)
+class ModuloEnCarga {
+public:
+    ModuloEnCarga()
+    {
+        try {
+            hilo_ = NuevoHilo([this] { modulo_ = AbrirModulo(Modulo::Ordenes, error_); });
+        } catch (const std::system_error&) {
+            // No thread to be had: it is loaded when asked for.
+            sinHilo_ = true;
+        }
+    }
+    ~ModuloEnCarga() { Esperar(); }
+    ModuloEnCarga(const ModuloEnCarga&) = delete;
+    ModuloEnCarga& operator=(const ModuloEnCarga&) = delete;
+
+    void Esperar()
+    {
+        if (hilo_.joinable()) hilo_.join();
+    }
+
+    // One of its functions, or null once the failure has been said.
+    void* Funcion(const char* nombre)
+    {
+        Esperar();
+        if (sinHilo_) {
+            modulo_ = AbrirModulo(Modulo::Ordenes, error_);
+            sinHilo_ = false;
+        }
+        void* f = modulo_ ? ::dlsym(modulo_, nombre) : nullptr;
+        if (!f) {
+            if (modulo_) error_ = ::dlerror();
+            DecirFalloDeModulo(Modulo::Ordenes, error_);
+        }
+        return f;
+    }
+
+private:
+    std::thread hilo_;
+    bool sinHilo_ = false;
+    void* modulo_ = nullptr;
+    std::string error_;
+};
+
+// The day asked for, or the local date as the window's clock gives it.
+Fecha Hoy(const Orden& orden)
+{
+    if (!orden.resto.empty()) return orden.fecha;
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return Fecha{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+}  // namespace
+
 int HoyOrdenBasica(const Orden& orden, const char* argv0)
 {
-    // The module that knows the window's order of texts loads meanwhile:
-    // Qt Core and what it needs take as long as reading the two files.
-    void* modulo = nullptr;
-    std::string error;
-    std::thread carga;
-    bool cargando = false;
-    try {
-        carga = NuevoHilo([&] { modulo = AbrirModulo(Modulo::Ordenes, error); });
-        cargando = true;
-    } catch (const std::system_error&) {
-    }
-    Fecha hoy = orden.fecha;
-    if (orden.resto.empty()) {
-        // The local date, as the window's clock gives it.
-        const std::time_t t = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&t, &local);
-        hoy = Fecha{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-    }
+    ModuloEnCarga modulo;
     const std::string programa = RutaPropia(argv0);
     std::vector<std::string> textos;
-    const bool leidos = TextosHoy(RutaArchivoDatos(programa, "dat"), RutaArchivoDatos(programa, "avs"), hoy, textos);
-    if (carga.joinable()) carga.join();
-    if (!leidos) return 1;
+    if (!TextosHoy(RutaArchivoDatos(programa, "dat"), RutaArchivoDatos(programa, "avs"), Hoy(orden), textos)) return 1;
     if (textos.size() > 1) {
-        if (!cargando) modulo = AbrirModulo(Modulo::Ordenes, error);
         using Ordenar = void (*)(std::size_t, const char* const*, const std::size_t*, std::size_t*);
-        Ordenar ordenar = modulo ? reinterpret_cast<Ordenar>(::dlsym(modulo, "bindelora_ordenar_hoy")) : nullptr;
-        if (!ordenar) {
-            if (modulo) error = ::dlerror();
-            DecirFalloDeModulo(Modulo::Ordenes, error);
-            return 1;
-        }
+        const auto ordenar = reinterpret_cast<Ordenar>(modulo.Funcion("bindelora_ordenar_hoy"));
+        if (!ordenar) return 1;
         std::vector<const char*> datos;
         std::vector<std::size_t> largos, posiciones(textos.size());
         for (const std::string& t : textos) {
@@ -59,7 +95,7 @@ int HoyOrdenBasica(const Orden& orden, const char* argv0)
         ordenar(textos.size(), datos.data(), largos.data(), posiciones.data());
         std::vector<std::string> enOrden;
         enOrden.reserve(textos.size());
-        for (std::size_t i : posiciones) enOrden.push_back(textos[i]);
+        for (std::size_t i : posiciones) enOrden.push_back(std::move(textos[i]));
         textos.swap(enOrden);
     }
     DecirTextosHoy(textos);

@@ -1,6 +1,7 @@
 #pragma once
-// Today's events from the program's entry: read by the entry itself while
-// the module that puts them in the window's order loads.
+// Today's events from the program's entry: it reads the data files itself
+// while the module that puts the texts in the window's order (Qt Core)
+// loads in another thread.
 #include "ordenes_basicas.h"
 
 namespace bindelora {
