@@ -809,20 +809,6 @@ private:
         }
     }
 
-    // A contact to fill: the one a direct import has just written out, if
-    // any, so its strings keep their room.
-    std::unique_ptr<TPibe> Nuevo()
-    {
-        if (!libre_) return std::make_unique<TPibe>();
-        TPibe& p = *libre_;
-        for (std::string* s : {&p.Nombre, &p.Ape1, &p.Ape2, &p.TfnoCasa, &p.TfnoMovil, &p.EMail, &p.Grupo}) s->clear();
-        p.Direccion.clear();
-        p.Varios.clear();
-        p.Cumple = 0;
-        p.EnAvisal = false;
-        return std::move(libre_);
-    }
-
     void Entregar(std::unique_ptr<TPibe> p)
     {
         if (!directa) {
@@ -852,12 +838,11 @@ private:
             l.largoInsercion = static_cast<std::uint32_t>(d.claves.size() - l.insercion);
         }
         d.leidos.push_back(l);
-        libre_ = std::move(p);
     }
 
     void Terminar(Tarjeta& t)
     {
-        auto p = Nuevo();
+        auto p = std::make_unique<TPibe>();
         if (t.hayApellidos) {
             p->Ape1 = std::move(t.apellidos[0]);
             p->Ape2 = std::move(t.apellidos[1]);
@@ -937,7 +922,6 @@ private:
     }
 
     static constexpr std::size_t kMaxAvisos = kMaxAvisosVCard;
-    std::unique_ptr<TPibe> libre_;
 };
 
 // Where a file can be read in two halves at once: the start of a
