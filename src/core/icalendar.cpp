@@ -155,6 +155,8 @@ ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& ho
     EnDosMitades(sucesos.size(), 2000, [&](std::size_t desde, std::size_t hasta) {
         std::string& eventos = desde == 0 ? r.texto : segunda;
         if (desde != 0) {
+            // The second thread's heap holds its text and libical's pieces
+            // of each event, twice the text or so.
             PrepararArenaDelHilo((hasta - desde) * 480);
             eventos.reserve((hasta - desde) * 240);
         }
