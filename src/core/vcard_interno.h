@@ -31,7 +31,7 @@ inline bool EnLaPagina(const char* c)
 
 // Files are read once, line after line, from a mapping: asking for what
 // comes a few records later hides the wait for memory, which the processor
-// does not foresee across the file's pages (6-8 % of an export). The
+// does not foresee across the file's pages (3-8 % of an export). The
 // address may lie past the end of the data: a prefetch never faults.
 inline void Anticipar(const char* p)
 {
