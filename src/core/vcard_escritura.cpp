@@ -493,6 +493,7 @@ struct FinLectura {
     const char* alcanzado;  // the end of its last whole record
     std::size_t contactos = 0;
     bool danado = false;  // stopped at an unreadable record
+    bool agotado = false;  // that record ran into the end of the bytes given
 };
 
 // The records starting before `hasta` from p on, written as cards into o,
@@ -538,6 +539,7 @@ FinLectura EscribirRegistros(const char* p, const char* hasta, const char* finAr
     while (l.Posicion() < hasta && !l.AlFinal()) {
         if (!leer()) {
             r.danado = true;
+            r.agotado = l.AlFinal();
             break;
         }
         EscribirPibe(o, v, version);
@@ -570,6 +572,100 @@ const char* SiguienteRegistro(const char* inicio, const char* desde, const char*
     return fin;
 }
 
+// Reads all it can of [desde, desde + n) of fd into p; 0 or the errno of
+// the failed read. `leido` says how much came: less at the end of the file.
+int LeerDesde(int fd, char* p, std::size_t n, std::uint64_t desde, std::size_t& leido)
+{
+    leido = 0;
+    while (leido < n) {
+        const ssize_t r = ::pread(fd, p + leido, n - leido, static_cast<off_t>(desde + leido));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return errno;
+        if (r == 0) break;
+        leido += static_cast<std::size_t>(r);
+    }
+    return 0;
+}
+
+// One thread's copy of the stretch it works on. The stretches are read
+// rather than mapped: on this kind of virtual machine the first read of
+// each page of a mapping costs well over a microsecond, three times what
+// copying the page into memory already used does.
+class TramoLeido {
+public:
+    static constexpr int kAcortado = -1;  // Leer: the file ended before its size
+
+    // Reads the stretch that starts at `inicio` and finds where the next one
+    // starts, `largo` octets on or later; `principio` is where the records
+    // of the file start. 0, kAcortado, or the errno of a failed read.
+    int Leer(int fd, std::uint64_t principio, std::uint64_t inicio, std::uint64_t finArchivo, std::size_t largo,
+             std::uint64_t& fin)
+    {
+        // A few bytes before the stretch, when there are, show whether a
+        // record starts at the first place looked at.
+        antes_ = static_cast<std::size_t>(std::min<std::uint64_t>(inicio - principio, kAntes));
+        base_ = inicio - antes_;
+        tengo_ = 0;
+        std::size_t quiero = Hasta(finArchivo, antes_ + largo + kMargen);
+        for (;;) {
+            if (const int e = Completar(fd, quiero); e != 0) return e;
+            const char* const p = buf_.get();
+            if (base_ + tengo_ == finArchivo && finArchivo - inicio <= largo) {
+                fin = finArchivo;
+                return 0;
+            }
+            const char* q = SiguienteRegistro(p, p + antes_ + largo, p + tengo_);
+            if (q != p + tengo_) {
+                fin = inicio + static_cast<std::uint64_t>(q - Datos());
+                return 0;
+            }
+            if (base_ + tengo_ == finArchivo) {
+                fin = finArchivo;
+                return 0;
+            }
+            quiero = Hasta(finArchivo, 2 * tengo_);  // a record longer than the margin
+        }
+    }
+
+    const char* Datos() const { return buf_.get() + antes_; }
+    // The end of what was read, past the stretch's end when the file goes on.
+    const char* Final() const { return buf_.get() + tengo_; }
+    bool AlFinalDelArchivo(std::uint64_t finArchivo) const { return base_ + tengo_ == finArchivo; }
+
+private:
+    static constexpr std::size_t kAntes = 8;
+    static constexpr std::size_t kMargen = 4 << 10;
+    // Loads of sixteen octets may run past the last byte read.
+    static constexpr std::size_t kRelleno = 16;
+
+    std::size_t Hasta(std::uint64_t finArchivo, std::size_t n) const
+    {
+        return static_cast<std::size_t>(std::min<std::uint64_t>(finArchivo - base_, n));
+    }
+
+    int Completar(int fd, std::size_t quiero)
+    {
+        if (quiero + kRelleno > capacidad_) {
+            const std::size_t nueva = std::max(quiero + kRelleno, 2 * capacidad_);
+            std::unique_ptr<char[]> b(new char[nueva]);
+            if (tengo_ > 0) std::memcpy(b.get(), buf_.get(), tengo_);
+            buf_ = std::move(b);
+            capacidad_ = nueva;
+        }
+        std::size_t leido = 0;
+        if (const int e = LeerDesde(fd, buf_.get() + tengo_, quiero - tengo_, base_ + tengo_, leido); e != 0) return e;
+        tengo_ += leido;
+        std::memset(buf_.get() + tengo_, 0, kRelleno);
+        return tengo_ == quiero ? 0 : kAcortado;
+    }
+
+    std::unique_ptr<char[]> buf_;
+    std::size_t capacidad_ = 0;
+    std::uint64_t base_ = 0;  // the place in the file of buf_[0]
+    std::size_t antes_ = 0;  // bytes of buf_ before the stretch
+    std::size_t tengo_ = 0;  // bytes of buf_ read
+};
+
 // The agenda cut in stretches of records, written by two threads at once
 // and to the file in their order. Each stretch's cards wait in one of a
 // few buffers, so a large book never sits in memory whole.
@@ -578,22 +674,24 @@ public:
     static constexpr std::size_t kEnVuelo = 6;  // stretches written ahead
     static constexpr std::size_t kBuffer = 128 << 10;  // room for a stretch's cards, grown if short
 
-    ExportacionPorTramos(const char* inicio, const char* fin, bool conAviso, VersionVCard version, int fd)
-        : inicio_(inicio), corte_(inicio), finArchivo_(fin), conAviso_(conAviso), version_(version), fd_(fd)
+    // The records of `entrada` from `principio` to `finArchivo`, as cards
+    // into fd.
+    ExportacionPorTramos(int entrada, std::uint64_t principio, std::uint64_t finArchivo, bool conAviso,
+                         VersionVCard version, int fd)
+        : entrada_(entrada), principio_(principio), corte_(principio), finArchivo_(finArchivo), conAviso_(conAviso),
+          version_(version), fd_(fd)
     {
         desde_ = ::lseek(fd, 0, SEEK_CUR);
         if (desde_ > 0) posicion_ = static_cast<std::uint64_t>(desde_);
-        if (VariosTramos()) {
-            // The buffers in one block whose pages are all there from the
-            // start: on a virtual machine a page touched for the first time
-            // costs microseconds.
-            void* m = ::mmap(nullptr, kEnVuelo * kBuffer, PROT_READ | PROT_WRITE,
-                             MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-            if (m != MAP_FAILED) bloque_ = static_cast<char*>(m);
-            for (std::size_t i = 0; i < kEnVuelo; ++i)
-                salidas_[i] = bloque_ ? std::make_unique<Salida>(bloque_ + i * kBuffer, kBuffer)
-                                      : std::make_unique<Salida>(kBuffer);
-        }
+        // The buffers in one block whose pages are all there from the
+        // start: on a virtual machine a page touched for the first time
+        // costs microseconds.
+        void* m = ::mmap(nullptr, kEnVuelo * kBuffer, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE,
+                         -1, 0);
+        if (m != MAP_FAILED) bloque_ = static_cast<char*>(m);
+        for (std::size_t i = 0; i < kEnVuelo; ++i)
+            salidas_[i] = bloque_ ? std::make_unique<Salida>(bloque_ + i * kBuffer, kBuffer)
+                                  : std::make_unique<Salida>(kBuffer);
     }
 
     ~ExportacionPorTramos()
@@ -605,36 +703,45 @@ public:
     ExportacionPorTramos(const ExportacionPorTramos&) = delete;
     ExportacionPorTramos& operator=(const ExportacionPorTramos&) = delete;
 
-    bool VariosTramos() const { return static_cast<std::size_t>(finArchivo_ - inicio_) > Largo(); }
+    static std::size_t Largo() { return std::max<std::size_t>(tramoExportacion, 1); }
 
-    // Works until every stretch is written or the writing stops; each of
-    // the threads calls it.
+    // Works until every stretch is written or the work stops; each of the
+    // threads calls it.
     void Trabajar()
     {
         std::vector<std::string_view> lineas;
+        TramoLeido leido;
         std::unique_lock<std::mutex> c(m_);
         for (;;) {
             cv_.wait(c, [&] { return parar_ || corte_ == finArchivo_ || siguiente_ < libres_ + kEnVuelo; });
             if (parar_ || corte_ == finArchivo_) return;
-            // Each stretch is cut as it is taken: looking for the cuts all
-            // at the start kept the other thread waiting.
-            const char* q = static_cast<std::size_t>(finArchivo_ - corte_) > Largo()
-                                ? SiguienteRegistro(inicio_, corte_ + Largo(), finArchivo_)
-                                : finArchivo_;
-            tramos_.push_back({corte_, q, FinLectura{corte_}, false});
-            corte_ = q;
+            // Each stretch is read and cut as it is taken: the next one
+            // starts where it ends. Looking for the cuts all at the start
+            // kept the other thread waiting.
+            std::uint64_t fin = 0;
+            if (const int e = leido.Leer(entrada_, principio_, corte_, finArchivo_, Largo(), fin); e != 0) {
+                if (e == TramoLeido::kAcortado)
+                    acortado = true;
+                else
+                    errorLectura = e;
+                parar_ = true;
+                cv_.notify_all();
+                return;
+            }
+            tramos_.push_back({corte_, fin});
+            corte_ = fin;
             const std::size_t i = siguiente_++;
             Tramo& t = tramos_[i];
             Salida& o = *salidas_[i % kEnVuelo];
             c.unlock();
-            // The next cut is looked for under the lock, Largo() past this
-            // stretch's end. The first read of a mapped page costs
-            // microseconds on this kind of virtual machine; paid here, it
-            // does not hold the other thread up then.
-            if (static_cast<std::size_t>(finArchivo_ - q) > Largo())
-                (void)*static_cast<const volatile char*>(q + Largo());
             o.Vaciar();
-            t.lectura = EscribirRegistros(t.inicio, t.fin, finArchivo_, conAviso_, version_, o, lineas);
+            const char* const p = leido.Datos();
+            const FinLectura f = EscribirRegistros(p, p + (t.fin - t.inicio), leido.Final(), conAviso_, version_, o, lineas);
+            t.contactos = f.contactos;
+            t.alcanzado = t.inicio + static_cast<std::uint64_t>(f.alcanzado - p);
+            // A record that runs past what was read, before the end of the
+            // file, shows a cut where no record starts, as below.
+            t.danado = f.danado && !(f.agotado && !leido.AlFinalDelArchivo(finArchivo_));
             c.lock();
             t.hecho = true;
             if (escribiendo_) continue;
@@ -662,14 +769,18 @@ public:
     std::size_t contactos = 0;
     bool danado = false;
     int error = 0;  // errno of the first failed write
-    const char* seguirDesde = nullptr;  // where a stretch ran past its end
+    int errorLectura = 0;  // errno of a failed read of the agenda
+    bool acortado = false;  // the agenda ended before its size
+    bool seguir = false;  // a stretch ran past its end: the rest from seguirDesde
+    std::uint64_t seguirDesde = 0;
 
 private:
     struct Tramo {
-        const char* inicio;
-        const char* fin;
-        FinLectura lectura;
-        bool hecho;
+        std::uint64_t inicio, fin;  // places in the agenda file
+        std::uint64_t alcanzado = 0;  // the end of its last whole record
+        std::size_t contactos = 0;
+        bool danado = false;
+        bool hecho = false;
     };
 
     // Writes stretch k, the one after the last written; false when the
@@ -681,21 +792,21 @@ private:
             error = e;
             return false;
         }
-        contactos += t.lectura.contactos;
-        if (t.lectura.danado) {
+        contactos += t.contactos;
+        if (t.danado) {
             danado = true;
             return false;
         }
         // A stretch that did not end where the next begins shows that the
         // next was cut at a place no record starts: the rest goes on from
         // where this one ended, in one thread.
-        if (t.lectura.alcanzado != t.fin) {
-            seguirDesde = t.lectura.alcanzado;
+        if (t.alcanzado != t.fin) {
+            seguir = true;
+            seguirDesde = t.alcanzado;
             return false;
         }
         return true;
     }
-
     // The cards go to the file in pieces that end on a 128 KiB boundary of
     // it: the system then fills its pages in large blocks, which took a
     // third less of its time than pieces of any length. What is left over
@@ -768,11 +879,10 @@ private:
     off_t desde_ = 0;  // of what is not sent yet
     std::size_t pendiente_ = 0;
 
-    static std::size_t Largo() { return std::max<std::size_t>(tramoExportacion, 1); }
-
-    const char* inicio_;
-    const char* corte_;  // where the next stretch starts
-    const char* finArchivo_;
+    int entrada_;
+    std::uint64_t principio_;
+    std::uint64_t corte_;  // where the next stretch starts
+    std::uint64_t finArchivo_;
     bool conAviso_;
     VersionVCard version_;
     int fd_;
@@ -788,42 +898,95 @@ private:
     bool escribiendo_ = false, parar_ = false;
 };
 
+// Where the records of an agenda file start, from its first bytes.
+struct Cabecera {
+    bool actual = false;  // "VER:2.1" first, and the AVS line in each record
+    bool sinRegistros = false;
+    std::size_t principio = 0;
+};
+
+// False when the bytes, not the whole file (`todo`), do not settle it.
+bool LeerCabecera(std::string_view d, bool todo, Cabecera& c)
+{
+    LineasAgenda l(d);
+    std::string_view linea;
+    c = Cabecera{};
+    if (!l.Siguiente(linea)) {
+        c.sinRegistros = true;
+        return todo;
+    }
+    // The earlier format has no header: its first line is a record's.
+    c.actual = linea == "VER:2.1";
+    if (!c.actual) return true;
+    if (!l.Siguiente(linea) || l.AlFinal()) {
+        c.sinRegistros = true;
+        return todo;
+    }
+    c.principio = static_cast<std::size_t>(l.Posicion() - d.data());
+    // A line end at the edge of the bytes may go on past it (CR, then LF).
+    return todo || c.principio < d.size();
+}
+
+std::string FalloDeLectura(const char* que, const std::string& ruta, int error)
+{
+    return std::string(que) + ruta + ": " + std::strerror(error);
+}
+
+struct CierreAlSalir {
+    int fd;
+    ~CierreAlSalir() { ::close(fd); }
+};
+
 }  // namespace
 
 ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd, VersionVCard version)
 {
     ResultadoExportacion r;
-    ArchivoEnMemoria archivo;
-    {
-        const int entrada = ::open(rutaAgenda.c_str(), O_RDONLY | O_CLOEXEC);
-        if (entrada < 0 && (errno == ENOENT || errno == ENOTDIR)) return r;  // NoExiste
-        const int error = entrada < 0 ? errno : archivo.Abrir(entrada);
-        if (entrada >= 0) ::close(entrada);
-        if (error != 0) {
+    const int entrada = ::open(rutaAgenda.c_str(), O_RDONLY | O_CLOEXEC);
+    if (entrada < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return r;  // NoExiste
+        r.estado = EstadoLectura::Fallo;
+        r.error = FalloDeLectura("No se pudo abrir el archivo ", rutaAgenda, errno);
+        return r;
+    }
+    const CierreAlSalir cierre{entrada};
+    const auto acortado = [&] {
+        r.estado = EstadoLectura::Fallo;
+        r.error = "El archivo " + rutaAgenda + " se ha acortado mientras se le\xED" "a; no se ha exportado.";
+        return r;
+    };
+    const auto falloEscritura = [&](int error) {
+        r.estado = EstadoLectura::Fallo;
+        r.error = std::string("No se pudo escribir el vCard: ") + std::strerror(error);
+        return r;
+    };
+
+    // A book of many stretches is read and written by two threads; a small
+    // one, or the rest of a file cut in the wrong place, by this thread
+    // from a map of the file.
+    bool seguir = false;  // from seguirDesde, after the threads
+    std::uint64_t seguirDesde = 0;
+    bool actual = false;
+    bool mapa = true;
+    struct stat st;
+    const std::size_t largo = ExportacionPorTramos::Largo();
+    constexpr std::size_t kCabecera = 4096;
+    if (::fstat(entrada, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > largo) {
+        const std::uint64_t finArchivo = static_cast<std::uint64_t>(st.st_size);
+        char primeros[kCabecera];
+        const std::size_t quiero = static_cast<std::size_t>(std::min<std::uint64_t>(finArchivo, kCabecera));
+        std::size_t n = 0;
+        if (const int e = LeerDesde(entrada, primeros, quiero, 0, n); e != 0) {
             r.estado = EstadoLectura::Fallo;
-            r.error = std::string(entrada < 0 ? "No se pudo abrir el archivo " : "No se pudo leer el archivo ") +
-                      rutaAgenda + ": " + std::strerror(error);
+            r.error = FalloDeLectura("No se pudo leer el archivo ", rutaAgenda, e);
             return r;
         }
-    }
-
-    const std::string_view datos = archivo.Datos();
-    const char* const finArchivo = datos.data() + datos.size();
-    r.estado = EstadoLectura::SinRegistros;
-    LineasAgenda l(datos);
-    std::string_view linea;
-    if (!l.Siguiente(linea)) return r;
-    // The earlier format has no header: its first line is a record's.
-    const bool actual = linea == "VER:2.1";
-    if (!actual) l = LineasAgenda(datos);
-    if (actual && (!l.Siguiente(linea) || l.AlFinal())) return r;
-    r.estado = EstadoLectura::Completa;
-
-    int error = 0;
-    const char* desde = l.Posicion();
-    {
-        ExportacionPorTramos tramos(desde, finArchivo, actual, version, fd);
-        if (tramos.VariosTramos()) {
+        if (n < quiero) return acortado();
+        Cabecera c;
+        if (LeerCabecera(std::string_view(primeros, n), n == finArchivo, c) && !c.sinRegistros) {
+            actual = c.actual;
+            r.estado = EstadoLectura::Completa;
+            ExportacionPorTramos tramos(entrada, c.principio, finArchivo, actual, version, fd);
             std::thread otro;
             try {
                 otro = NuevoHilo([&] { tramos.Trabajar(); });
@@ -832,41 +995,62 @@ ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd,
             }
             tramos.Trabajar();
             if (otro.joinable()) otro.join();
+            if (tramos.acortado) return acortado();
+            if (tramos.errorLectura != 0) {
+                r.estado = EstadoLectura::Fallo;
+                r.error = FalloDeLectura("No se pudo leer el archivo ", rutaAgenda, tramos.errorLectura);
+                return r;
+            }
             r.contactos = tramos.contactos;
-            error = tramos.error;
+            int error = tramos.error;
             if (error == 0) error = tramos.Vaciar();
+            if (error != 0) return falloEscritura(error);
             if (tramos.danado) r.estado = EstadoLectura::Incompleta;
-            desde = tramos.seguirDesde;
+            mapa = seguir = tramos.seguir;
+            seguirDesde = tramos.seguirDesde;
         }
     }
-    // A single stretch, or the rest after a wrong cut: one record after
-    // another, written a buffer at a time.
-    if (desde && error == 0 && r.estado == EstadoLectura::Completa) {
-        Salida o(1 << 18);
-        std::vector<std::string_view> lineas;
-        while (desde < finArchivo) {
-            o.Vaciar();
-            const FinLectura f =
-                EscribirRegistros(desde, finArchivo, finArchivo, actual, version, o, lineas, std::size_t{1} << 18);
-            if (!EscribirTodo(fd, o.Escrito().data(), o.Escrito().size())) {
-                error = errno;
-                break;
-            }
-            r.contactos += f.contactos;
-            if (f.danado) {
-                r.estado = EstadoLectura::Incompleta;
-                break;
-            }
-            desde = f.alcanzado;
+    if (!mapa) return r;
+
+    ArchivoEnMemoria archivo;
+    if (const int e = archivo.Abrir(entrada); e != 0) {
+        r.estado = EstadoLectura::Fallo;
+        r.error = FalloDeLectura("No se pudo leer el archivo ", rutaAgenda, e);
+        return r;
+    }
+    const std::string_view datos = archivo.Datos();
+    const char* const finArchivo = datos.data() + datos.size();
+    const char* desde = nullptr;
+    if (seguir) {
+        if (seguirDesde > datos.size()) return acortado();
+        desde = datos.data() + seguirDesde;
+    } else {
+        Cabecera c;
+        LeerCabecera(datos, true, c);
+        if (c.sinRegistros) {
+            r.estado = EstadoLectura::SinRegistros;
+            return r;
         }
+        r.estado = EstadoLectura::Completa;
+        actual = c.actual;
+        desde = datos.data() + c.principio;
     }
-    if (error != 0) {
-        r.estado = EstadoLectura::Fallo;
-        r.error = std::string("No se pudo escribir el vCard: ") + std::strerror(error);
-    } else if (archivo.Cambio()) {
-        r.estado = EstadoLectura::Fallo;
-        r.error = "El archivo " + rutaAgenda + " se ha acortado mientras se le\xED" "a; no se ha exportado.";
+    // One record after another, written a buffer at a time.
+    Salida o(1 << 18);
+    std::vector<std::string_view> lineas;
+    while (desde < finArchivo) {
+        o.Vaciar();
+        const FinLectura f =
+            EscribirRegistros(desde, finArchivo, finArchivo, actual, version, o, lineas, std::size_t{1} << 18);
+        if (!EscribirTodo(fd, o.Escrito().data(), o.Escrito().size())) return falloEscritura(errno);
+        r.contactos += f.contactos;
+        if (f.danado) {
+            r.estado = EstadoLectura::Incompleta;
+            break;
+        }
+        desde = f.alcanzado;
     }
+    if (archivo.Cambio()) return acortado();
     return r;
 }
 

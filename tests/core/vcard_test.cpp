@@ -717,6 +717,34 @@ TEST(VCardDesdeArchivo, LineasQueParecenElPrincipioDeUnRegistroNoLoDescolocan)
     EXPECT_EQ(r.contactos, libro.size());
 }
 
+TEST(VCardDesdeArchivo, NotasComoNombresMasAllaDeLoLeidoDeMas)
+{
+    // Each stretch is read with a few kilobytes past its cut. A record cut
+    // at a note labelled as a name that goes on further than that must not
+    // pass for a damaged one: the rest is exported from that record on.
+    ArchivoTemporal agenda(".dat");
+    ListaPibes libro = LibroAlAzar(41, 40);
+    for (auto& p : libro) {
+        p->Varios.clear();
+        for (int i = 0; i < 900; ++i) p->Varios.push_back("nota " + std::to_string(i));
+    }
+    std::string texto = SerializarAgenda(libro);
+    for (std::size_t i = 0; (i = texto.find("\r\nVAR:", i)) != std::string::npos; i += 6) texto.replace(i + 2, 3, "NOM");
+    {
+        std::ofstream f(agenda.ruta, std::ios::binary | std::ios::trunc);
+        f << texto;
+    }
+    for (std::size_t tramo : {150u, 20000u}) {
+        tramoExportacion = tramo;
+        ResultadoExportacion r;
+        const std::string vcf = Exportar(agenda.ruta, VersionVCard::V40, r);
+        tramoExportacion = 64 << 10;
+        EXPECT_EQ(vcf, ExportarVCard(libro, VersionVCard::V40)) << tramo;
+        EXPECT_EQ(r.estado, EstadoLectura::Completa) << tramo;
+        EXPECT_EQ(r.contactos, libro.size()) << tramo;
+    }
+}
+
 TEST(VCardDesdeArchivo, UnRegistroDanadoLejosDelPrincipioParaAhiYNoMasAlla)
 {
     ArchivoTemporal agenda(".dat");
