@@ -3,7 +3,7 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc)
 PACKAGES   := cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev \
               qt6-multimedia-dev qt6-translations-l10n libjpeg-dev fonts-liberation libgtest-dev libgmock-dev libbenchmark-dev \
-              libical-dev
+              libical-dev libicu-dev
 SUDO       := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 # The launcher and AppStream checks among the tests.

@@ -16,6 +16,10 @@ extern "C" const char bindelora_ventana_inicio[];
 extern "C" const char bindelora_ventana_fin[];
 extern "C" const char bindelora_ordenes_inicio[];
 extern "C" const char bindelora_ordenes_fin[];
+extern "C" const char bindelora_ics_inicio[];
+extern "C" const char bindelora_ics_fin[];
+extern "C" const char bindelora_hoy_inicio[];
+extern "C" const char bindelora_hoy_fin[];
 
 namespace bindelora {
 
@@ -99,8 +103,10 @@ void* CargarModulo(const Bytes& m, std::string& error)
 
 void* AbrirModulo(Modulo modulo, std::string& error)
 {
-    const Bytes m = modulo == Modulo::Ventana ? Bytes{bindelora_ventana_inicio, bindelora_ventana_fin, "ventana"}
-                                              : Bytes{bindelora_ordenes_inicio, bindelora_ordenes_fin, "ordenes"};
+    Bytes m{bindelora_hoy_inicio, bindelora_hoy_fin, "hoy"};
+    if (modulo == Modulo::Ventana) m = {bindelora_ventana_inicio, bindelora_ventana_fin, "ventana"};
+    if (modulo == Modulo::Ordenes) m = {bindelora_ordenes_inicio, bindelora_ordenes_fin, "ordenes"};
+    if (modulo == Modulo::Ics) m = {bindelora_ics_inicio, bindelora_ics_fin, "ics"};
     // Never unloaded: the module's last destructors run at exit.
     return CargarModulo(m, error);
 }
@@ -116,7 +122,9 @@ int EjecutarModulo(Modulo modulo, int argc, char** argv)
     std::string error;
     void* h = AbrirModulo(modulo, error);
     using Entrada = int (*)(int, char**);
-    const char* nombre = modulo == Modulo::Ventana ? "bindelora_ventana" : "bindelora_ordenes";
+    const char* nombre = modulo == Modulo::Ventana ? "bindelora_ventana"
+                         : modulo == Modulo::Ics   ? "bindelora_ics"
+                                                   : "bindelora_ordenes";
     Entrada entrada = h ? reinterpret_cast<Entrada>(::dlsym(h, nombre)) : nullptr;
     if (!entrada) {
         if (h) error = ::dlerror();

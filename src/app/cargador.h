@@ -10,7 +10,9 @@ namespace bindelora {
 
 enum class Modulo {
     Ventana,  // the windows: Qt Widgets, Gui, Multimedia
-    Ordenes,  // import, iCalendar, today's events: Qt Core and libical
+    Ordenes,  // the import: Qt Core
+    Ics,  // the iCalendar export: libical
+    Hoy,  // the order of today's events for the entry's --hoy: ICU
 };
 
 // Loads the module and runs it; returns the program's exit code.

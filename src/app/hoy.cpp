@@ -1,6 +1,5 @@
 #include "hoy.h"
 
-#include <ctime>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -17,16 +16,17 @@ namespace bindelora {
 
 namespace {
 
-// The module of the modes for scripts, loaded in a second thread from the
-// moment this is made: Qt Core and what it needs take about as long to load
-// as the two data files take to read. (The iCalendar export gained nothing
-// this way: handing its events over cost what the overlap saved.)
+// The module that puts the texts in the window's order, loaded in a second
+// thread from the moment this is made: ICU takes about as long to load as
+// the two data files take to read. (The iCalendar export gained nothing
+// from loading its module this way: handing its events over cost what the
+// overlap saved.)
 class ModuloEnCarga {
 public:
     ModuloEnCarga()
     {
         try {
-            hilo_ = NuevoHilo([this] { modulo_ = AbrirModulo(Modulo::Ordenes, error_); });
+            hilo_ = NuevoHilo([this] { modulo_ = AbrirModulo(Modulo::Hoy, error_); });
         } catch (const std::system_error&) {
             // No thread to be had: it is loaded when asked for.
             sinHilo_ = true;
@@ -46,13 +46,13 @@ public:
     {
         Esperar();
         if (sinHilo_) {
-            modulo_ = AbrirModulo(Modulo::Ordenes, error_);
+            modulo_ = AbrirModulo(Modulo::Hoy, error_);
             sinHilo_ = false;
         }
         void* f = modulo_ ? ::dlsym(modulo_, nombre) : nullptr;
         if (!f) {
             if (modulo_) error_ = ::dlerror();
-            DecirFalloDeModulo(Modulo::Ordenes, error_);
+            DecirFalloDeModulo(Modulo::Hoy, error_);
         }
         return f;
     }
@@ -64,14 +64,10 @@ private:
     std::string error_;
 };
 
-// The day asked for, or the local date as the window's clock gives it.
+// The day asked for, or today.
 Fecha Hoy(const Orden& orden)
 {
-    if (!orden.resto.empty()) return orden.fecha;
-    const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
-    return Fecha{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    return orden.resto.empty() ? HoyLocal() : orden.fecha;
 }
 
 }  // namespace

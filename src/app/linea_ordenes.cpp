@@ -19,7 +19,6 @@
 #include "core/archivo.h"
 #include "core/archivo_avisal.h"
 #include "core/avisal.h"
-#include "core/icalendar.h"
 #include "core/memoria.h"
 #include "core/orden.h"
 #include "core/paralelo.h"
@@ -37,27 +36,6 @@
 namespace bindelora {
 
 namespace {
-
-bool EscribirTodo(int fd, const std::string& datos)
-{
-    return bindelora::EscribirTodo(fd, datos.data(), datos.size());
-}
-
-// The whole of datos to an export's output (see AbrirSalida).
-bool EscribirSalida(const std::string& ruta, const std::string& datos, std::string& error)
-{
-    std::string temporal;
-    const int fd = AbrirSalida(ruta, temporal);
-    int err = fd < 0 ? errno : 0;
-    if (fd >= 0) {
-        if (!EscribirTodo(fd, datos)) err = errno;
-        if (const int e = CerrarSalida(fd, temporal, ruta, err == 0); err == 0) err = e;
-    }
-    if (err != 0)
-        error = ruta == "-" ? std::string("No se pudo escribir en la salida: ") + std::strerror(err)
-                            : "No se pudo escribir " + ruta + ": " + std::strerror(err);
-    return err == 0;
-}
 
 struct Datos {
     std::string agenda, avisal;
@@ -152,32 +130,6 @@ int ImportarVCardOrden(const std::string& archivo)
     return 0;
 }
 
-int ExportarIcsOrden(const std::string& archivo)
-{
-    const Fecha hoy = Reloj::instancia().Hoy();
-    const Datos d = RutasDatos();
-    if (EsArchivoDeDatos(archivo, d.agenda, d.avisal)) return NoSobreDatos(archivo);
-    const ReservaMemoria reserva(4 * TamanoDatos(d.agenda, d.avisal));
-    ListaAvisales avisales;
-    if (!CargarSucesos(d.agenda, d.avisal, hoy, avisales)) return 1;
-    const std::time_t t = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&t, &utc);
-    const MarcaUtc ahora{{utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday}, utc.tm_hour, utc.tm_min, utc.tm_sec};
-    const ResultadoICalendar ics = ExportarICalendar(avisales, hoy, ahora);
-    std::string error;
-    if (!EscribirSalida(archivo, ics.texto, error)) {
-        Decir(stderr, "bindelora: " + error);
-        return 1;
-    }
-    if (archivo != "-") {
-        std::string m = "Sucesos exportados: " + std::to_string(ics.exportados);
-        if (ics.omitidos > 0) m += " (omitidos, sin fecha posible: " + std::to_string(ics.omitidos) + ")";
-        Decir(stdout, m);
-    }
-    return 0;
-}
-
 int HoyOrden(const Fecha& hoy)
 {
     const Datos d = RutasDatos();
@@ -237,8 +189,8 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     if (modo == "--exportar-vcard")
         codigo = ExportarVCardOrden(ruta.Ruta(), resto[0], orden.vcard3 ? VersionVCard::V30 : VersionVCard::V40);
     else if (modo == "--importar-vcard") codigo = ImportarVCardOrden(resto[0]);
-    else if (modo == "--exportar-ics") codigo = ExportarIcsOrden(resto[0]);
-    else codigo = HoyOrden(resto.empty() ? Reloj::instancia().Hoy() : orden.fecha);
+    else if (modo == "--hoy") codigo = HoyOrden(resto.empty() ? Reloj::instancia().Hoy() : orden.fecha);
+    else codigo = 2;  // the program's entry runs the others itself
     std::fflush(stdout);
     RutaEjecutable::setInstancia(nullptr);
     return codigo;

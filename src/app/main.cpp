@@ -8,7 +8,8 @@ int main(int argc, char* argv[])
     using namespace bindelora;
     // The modes for scripts run without a window, before any display is
     // looked for. The vCard export and the help need nothing but the core;
-    // today's events, a module only to put more than one in order.
+    // today's events, a module only to put more than one in order; the
+    // iCalendar export, one with libical; the import, one with Qt Core.
     Orden orden;
     const int codigo = LeerOrden(argc, argv, orden);
     if (codigo < 0) return EjecutarModulo(Modulo::Ventana, argc, argv);
@@ -21,5 +22,6 @@ int main(int argc, char* argv[])
         return ExportarVCardOrden(RutaPropia(argv[0]), orden.resto[0],
                                   orden.vcard3 ? VersionVCard::V30 : VersionVCard::V40);
     if (orden.modo == "--hoy") return HoyOrdenBasica(orden, argv[0]);
+    if (orden.modo == "--exportar-ics") return EjecutarModulo(Modulo::Ics, argc, argv);
     return EjecutarModulo(Modulo::Ordenes, argc, argv);
 }

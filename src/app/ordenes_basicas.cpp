@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -198,6 +199,14 @@ bool CargarSucesos(const std::string& agenda, const std::string& avisal, const F
     ListaPibes pibes;
     if (CargarLibro(agenda, pibes, false)) SincronizarCumples(pibes, avisales);
     return true;
+}
+
+Fecha HoyLocal()
+{
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return Fecha{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
 std::size_t TamanoDatos(const std::string& agenda, const std::string& avisal)

@@ -60,6 +60,9 @@ bool CargarLibro(const std::string& ruta, ListaPibes& lista, bool completa);
 // written. False (said) when the events file cannot be used.
 bool CargarSucesos(const std::string& agenda, const std::string& avisal, const Fecha& hoy, ListaAvisales& avisales);
 
+// The local date, as the window's clock gives it.
+Fecha HoyLocal();
+
 // The two files' size: the room made in memory before reading them, where
 // for a few megabytes the faults of the heap's fresh pages cost more than
 // the reading.

@@ -283,9 +283,10 @@ TEST_F(LineaOrdenes, ImportarNoEscribeConLaVentanaAbiertaEnLaMismaCarpeta)
 TEST_F(LineaOrdenes, CadaModoCargaSoloLasBibliotecasQueNecesita)
 {
     // Loading libraries is most of what the short modes cost: Qt's widget,
-    // GUI and sound libraries only the windows' module needs, and the vCard
-    // export and the help need no Qt and no libical at all. The dynamic
-    // loader names what it loads into LD_DEBUG_OUTPUT.<pid>.
+    // GUI and sound libraries only the windows' module needs, today's
+    // events need ICU alone, the iCalendar export libical and no Qt, and the
+    // vCard export and the help no Qt, no libical and no ICU at all. The
+    // dynamic loader names what it loads into LD_DEBUG_OUTPUT.<pid>.
     ListaPibes libro;
     libro.push_back(Pibe("Ana", "Ruiz"));
     Escribir(Dat(), SerializarAgenda(libro));
@@ -300,8 +301,11 @@ TEST_F(LineaOrdenes, CadaModoCargaSoloLasBibliotecasQueNecesita)
         return texto;
     };
     const std::string hoy = cargado({"--hoy", "2027-03-15"});
-    if (hoy.find("libQt6Core") == std::string::npos) GTEST_SKIP() << "the loader does not say what it loads";
-    for (const char* b : {"libQt6Widgets", "libQt6Gui", "libQt6Multimedia"}) EXPECT_EQ(hoy.find(b), std::string::npos) << b;
+    if (hoy.find("libicui18n") == std::string::npos) GTEST_SKIP() << "the loader does not say what it loads";
+    for (const char* b : {"libQt6", "libical"}) EXPECT_EQ(hoy.find(b), std::string::npos) << b;
+    const std::string ics = cargado({"--exportar-ics", carpeta + "/a.ics"});
+    EXPECT_NE(ics.find("libical"), std::string::npos);
+    EXPECT_EQ(ics.find("libQt6"), std::string::npos);
     for (const auto& args : {std::vector<std::string>{"--exportar-vcard", carpeta + "/a.vcf"}, {"--help"}}) {
         const std::string texto = cargado(args);
         EXPECT_NE(texto.find("libc.so"), std::string::npos) << args[0];
