@@ -79,8 +79,14 @@ public:
         }
     }
 
-private:
     static constexpr std::size_t kLibre = ~std::size_t{0};
+
+    // The slot where the search for hash h starts: asked for ahead of
+    // Insertar, and the contact it holds (or kLibre), whose data may be.
+    void Anticipar(std::uint64_t h) const { __builtin_prefetch(&huecos_[h & mascara_]); }
+    std::size_t Primero(std::uint64_t h) const { return huecos_[h & mascara_].second; }
+
+private:
     std::vector<std::pair<std::uint64_t, std::size_t>> huecos_;
     std::size_t mascara_ = 0;
 };
@@ -100,10 +106,29 @@ std::vector<std::size_t> NoRepetidos(const ListaPibes& lista, std::size_t leidos
     // Numbers below enLista are the book's contacts.
     const auto cualquiera = [&](std::size_t k) { return k < enLista ? IdentidadDe(*lista[k]) : identidad(k - enLista); };
     ConjuntoContactos vistos(enLista + leidos);
-    for (std::size_t i = 0; i < enLista; ++i) vistos.Insertar(i, hashes[i], cualquiera);
+    // The table and the book's contacts are far larger than the caches, and
+    // each look-up goes to a place of its own in them: each is asked for some
+    // contacts ahead, the slot first, then the book's contact found in it
+    // (its entry in the list, then the contact's names and birthday). A
+    // file of 100,000 imported into the book it came from: 276 -> 244 ms.
+    constexpr std::size_t kSlot = 24, kEntrada = 16, kPibe = 8;
+    for (std::size_t i = 0; i < enLista; ++i) {
+        if (i + kSlot < enLista) vistos.Anticipar(hashes[i + kSlot]);
+        vistos.Insertar(i, hashes[i], cualquiera);
+    }
     std::vector<std::size_t> nuevos;
     nuevos.reserve(leidos);
     for (std::size_t k = 0; k < leidos; ++k) {
+        if (k + kSlot < leidos) vistos.Anticipar(hash(k + kSlot));
+        if (k + kEntrada < leidos)
+            if (const std::size_t j = vistos.Primero(hash(k + kEntrada)); j < enLista) __builtin_prefetch(&lista[j]);
+        if (k + kPibe < leidos)
+            if (const std::size_t j = vistos.Primero(hash(k + kPibe)); j < enLista) {
+                const TPibe* p = lista[j].get();
+                __builtin_prefetch(p);
+                __builtin_prefetch(reinterpret_cast<const char*>(p) + 64);
+                __builtin_prefetch(&p->Cumple);
+            }
         if (vistos.Insertar(enLista + k, hash(k), cualquiera)) nuevos.push_back(k);
         else ++duplicados;
     }
