@@ -99,16 +99,27 @@ void* CargarModulo(const Bytes& m, std::string& error)
     return nullptr;
 }
 
+Bytes BytesDe(Modulo modulo)
+{
+    switch (modulo) {
+    case Modulo::Ventana:
+        return {bindelora_ventana_inicio, bindelora_ventana_fin, "ventana"};
+    case Modulo::Ordenes:
+        return {bindelora_ordenes_inicio, bindelora_ordenes_fin, "ordenes"};
+    case Modulo::Ics:
+        return {bindelora_ics_inicio, bindelora_ics_fin, "ics"};
+    case Modulo::Hoy:
+        break;
+    }
+    return {bindelora_hoy_inicio, bindelora_hoy_fin, "hoy"};
+}
+
 }  // namespace
 
 void* AbrirModulo(Modulo modulo, std::string& error)
 {
-    Bytes m{bindelora_hoy_inicio, bindelora_hoy_fin, "hoy"};
-    if (modulo == Modulo::Ventana) m = {bindelora_ventana_inicio, bindelora_ventana_fin, "ventana"};
-    if (modulo == Modulo::Ordenes) m = {bindelora_ordenes_inicio, bindelora_ordenes_fin, "ordenes"};
-    if (modulo == Modulo::Ics) m = {bindelora_ics_inicio, bindelora_ics_fin, "ics"};
     // Never unloaded: the module's last destructors run at exit.
-    return CargarModulo(m, error);
+    return CargarModulo(BytesDe(modulo), error);
 }
 
 void DecirFalloDeModulo(Modulo modulo, const std::string& error)
@@ -122,10 +133,8 @@ int EjecutarModulo(Modulo modulo, int argc, char** argv)
     std::string error;
     void* h = AbrirModulo(modulo, error);
     using Entrada = int (*)(int, char**);
-    const char* nombre = modulo == Modulo::Ventana ? "bindelora_ventana"
-                         : modulo == Modulo::Ics   ? "bindelora_ics"
-                                                   : "bindelora_ordenes";
-    Entrada entrada = h ? reinterpret_cast<Entrada>(::dlsym(h, nombre)) : nullptr;
+    const std::string nombre = std::string("bindelora_") + BytesDe(modulo).nombre;
+    Entrada entrada = h ? reinterpret_cast<Entrada>(::dlsym(h, nombre.c_str())) : nullptr;
     if (!entrada) {
         if (h) error = ::dlerror();
         DecirFalloDeModulo(modulo, error);

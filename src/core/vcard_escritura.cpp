@@ -967,7 +967,6 @@ ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd,
     bool seguir = false;  // from seguirDesde, after the threads
     std::uint64_t seguirDesde = 0;
     bool actual = false;
-    bool mapa = true;
     struct stat st;
     const std::size_t largo = ExportacionPorTramos::Largo();
     constexpr std::size_t kCabecera = 4096;
@@ -1006,11 +1005,11 @@ ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd,
             if (error == 0) error = tramos.Vaciar();
             if (error != 0) return falloEscritura(error);
             if (tramos.danado) r.estado = EstadoLectura::Incompleta;
-            mapa = seguir = tramos.seguir;
+            if (!tramos.seguir) return r;
+            seguir = true;
             seguirDesde = tramos.seguirDesde;
         }
     }
-    if (!mapa) return r;
 
     ArchivoEnMemoria archivo;
     if (const int e = archivo.Abrir(entrada); e != 0) {
