@@ -38,7 +38,10 @@ int ExportarIcs(const std::string& programa, const std::string& archivo)
     const Fecha hoy = HoyLocal();
     const std::string agenda = RutaArchivoDatos(programa, "dat"), avisal = RutaArchivoDatos(programa, "avs");
     if (EsArchivoDeDatos(archivo, agenda, avisal)) return NoSobreDatos(archivo);
-    const ReservaMemoria reserva(4 * TamanoDatos(agenda, avisal));
+    // Room for the two files as read, and for what the export makes of the
+    // events: their dates and identifiers, and the text, which together take
+    // some sixteen times the events file.
+    const ReservaMemoria reserva(4 * TamanoDatos(agenda, avisal) + 16 * TamanoArchivo(avisal));
     ListaAvisales avisales;
     if (!CargarSucesos(agenda, avisal, hoy, avisales)) return 1;
     const std::time_t t = std::time(nullptr);

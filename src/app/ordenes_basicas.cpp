@@ -209,13 +209,15 @@ Fecha HoyLocal()
     return Fecha{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
+std::size_t TamanoArchivo(const std::string& ruta)
+{
+    struct stat st;
+    return ::stat(ruta.c_str(), &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+}
+
 std::size_t TamanoDatos(const std::string& agenda, const std::string& avisal)
 {
-    std::size_t total = 0;
-    struct stat st;
-    for (const std::string* ruta : {&agenda, &avisal})
-        if (::stat(ruta->c_str(), &st) == 0 && st.st_size > 0) total += static_cast<std::size_t>(st.st_size);
-    return total;
+    return TamanoArchivo(agenda) + TamanoArchivo(avisal);
 }
 
 bool TextosHoy(const std::string& agenda, const std::string& avisal, const Fecha& hoy, std::vector<std::string>& textos)

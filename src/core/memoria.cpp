@@ -45,13 +45,17 @@ constexpr int kPoblar = 23;  // older headers; older kernels refuse it, harmless
 //  4. the blocks are freed, all but the highest, which shrinks in place to a
 //     small guard that keeps the free stretch below it from joining the top
 //     and being handed back to the system before the load uses it.
-// Below two huge pages the new part is instead filled in at once
-// (MADV_POPULATE_WRITE, Linux 5.14): one call instead of a fault for each
-// page, which on a virtual machine costs microseconds.
+// From one huge page on, the heap grows by one more, so that whole huge
+// pages cover what was asked for wherever the growth starts: on this kind of
+// virtual machine 4 MiB touched page by page took 12 ms, filled in first
+// 6.6 ms, as huge pages 0.3-0.5 ms. Below that the new part is filled in at
+// once (MADV_POPULATE_WRITE, Linux 5.14): one call instead of a fault for
+// each page.
 ReservaMemoria::ReservaMemoria(std::size_t bytes)
 {
     if (bytes < kMinimo) return;
-    const bool pequena = bytes < kPaginaEnorme * 2;
+    const bool pequena = bytes < kPaginaEnorme;
+    if (!pequena) bytes += kPaginaEnorme;
     if (void* grande = std::malloc(kEnsenar)) std::free(grande);
     char* antes = static_cast<char*>(::sbrk(0));
     void* bloques[64];
@@ -88,6 +92,7 @@ ReservaMemoria::~ReservaMemoria() { std::free(guarda_); }
 
 void PrepararArenaDelHilo(std::size_t bytes)
 {
+    if (bytes >= kPaginaEnorme) bytes += kPaginaEnorme;  // as ReservaMemoria does
     // Below the size malloc maps apart once a ReservaMemoria has run.
     bytes = std::min(bytes, kBloque);
     if (bytes < kMinimo) return;
@@ -95,7 +100,7 @@ void PrepararArenaDelHilo(std::size_t bytes)
     if (!p) return;
     // At or above the top of the main heap: a block of the thread's arena.
     if (p >= static_cast<char*>(::sbrk(0))) {
-        if (bytes < kPaginaEnorme * 2) {
+        if (bytes < kPaginaEnorme) {
             // Filled in at once, as ReservaMemoria does for such sizes.
             const auto pagina = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
             const auto desde = (reinterpret_cast<std::uintptr_t>(p) + pagina - 1) & ~(pagina - 1);

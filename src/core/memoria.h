@@ -6,7 +6,7 @@ namespace bindelora {
 
 // While it lives, the heap holds about `bytes` of free room, grown in a few
 // large steps and on transparent huge pages where the system offers them;
-// below 4 MiB filled in at once instead (nothing below 256 KiB). A book of 100,000
+// below 2 MiB filled in at once instead (nothing below 256 KiB). A book of 100,000
 // contacts takes some 60 MB in small blocks; page by page, fresh memory
 // cost three times the parsing on a virtual machine. Only a hint: where the
 // C library or the kernel lack the means, nothing changes.
@@ -27,7 +27,7 @@ private:
 
 // The same for the malloc arena of the calling thread, which a thread's
 // first allocation opens: its heap is grown by about `bytes` at once (an
-// arena holds at most 64 MiB) and marked for huge pages, or below 4 MiB
+// arena holds at most 64 MiB) and marked for huge pages, or below 2 MiB
 // filled in at once, instead of growing a page at a time at the edge.
 // Nothing happens on the main thread's heap, nor where malloc would map so
 // large a block apart.

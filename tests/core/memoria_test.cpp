@@ -26,7 +26,7 @@ TEST(ReservaMemoria, HeapGrowsOnceAndStaysUsable)
         EXPECT_EQ(pequena.Marcados(), 0u);  // too small to be worth a huge page
     }
     {
-        // Under two huge pages: filled in, not marked, and as usable.
+        // Under a huge page: filled in, not marked, and as usable.
         ReservaMemoria r(kMB);
         EXPECT_EQ(r.Marcados(), 0u);
         std::vector<char*> pocos;
@@ -49,7 +49,8 @@ TEST(ReservaMemoria, HeapGrowsOnceAndStaysUsable)
     std::vector<char*> bloques;
     {
         ReservaMemoria r(32 * kMB);
-        EXPECT_LE(r.Marcados(), 32 * kMB);
+        // A huge page more than asked for, so that whole ones cover it.
+        EXPECT_LE(r.Marcados(), 34 * kMB);
 #if defined(__GLIBC__) && defined(__linux__)
         // 24 MB of small blocks fit in what the heap holds now, whether it
         // grew for them or had the room already: no growth on the way.
