@@ -1,6 +1,7 @@
 #pragma once
-// The modes for scripts: vCard and iCalendar interchange and today's events,
-// run without any window or display.
+// The modes for scripts that need Qt Core: the vCard import (and the vCard
+// export and today's events, which the program's entry otherwise runs
+// itself), without any window or display.
 #include <cstddef>
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-// The modes for scripts that need Qt Core (the lock of the data folder, the
-// settings, the ordering of texts) or libical, loaded by the program's entry
-// only for them.
+// The import for scripts, which needs Qt Core (the lock of the data folder,
+// the settings, the ordering of texts), loaded by the program's entry only
+// for it.
 #include "linea_ordenes.h"
 
 extern "C" __attribute__((visibility("default"))) int bindelora_ordenes(int argc, char** argv)

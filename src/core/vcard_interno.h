@@ -29,10 +29,11 @@ inline bool EnLaPagina(const char* c)
 }
 #endif
 
-// Files are read once, line after line, from a mapping: asking for what
-// comes a few records later hides the wait for memory, which the processor
-// does not foresee across the file's pages (3-8 % of an export). The
-// address may lie past the end of the data: a prefetch never faults.
+// Files are read once, line after line, from a mapping (the vCard reader,
+// and the export's small books): asking for what comes a few records later
+// hides the wait for memory, which the processor does not foresee across
+// the file's pages (3-8 % of an export when it read the map). The address
+// may lie past the end of the data: a prefetch never faults.
 inline void Anticipar(const char* p)
 {
     constexpr std::uintptr_t kAdelanto = 1024;
