@@ -8,6 +8,10 @@ SUDO       := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 # The launcher and AppStream checks among the tests.
 PACKAGES   += desktop-file-utils appstream
+# The real services the tests start for themselves: a display, the session
+# bus, the screen readers' bus, a CardDAV/CalDAV server and the sync tool;
+# and memcheck and the debugger for the checks of the program file.
+PACKAGES   += xvfb xauth dbus at-spi2-core python3-pyatspi radicale vdirsyncer valgrind gdb binutils
 # Only for `make screenshots`.
 SHOT_PACKAGES := xvfb xdotool imagemagick
 # `make install PREFIX=...`; DESTDIR is honoured too.
