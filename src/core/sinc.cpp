@@ -218,7 +218,9 @@ ResumenSinc Sincronizador::Enviar(const ListaPibes& pibes, const ListaAvisales& 
         for (ItemsEstado& items : estado_->items)
             for (auto& it : items) {
                 std::uint64_t g = it->hashRegistro;
-                if (it->local == nullptr) {
+                if (it->conflicto) {
+                    continue;
+                } else if (it->local == nullptr) {
                 } else if (&items == &estado_->items[0]) {
                     g = HashPibe(*static_cast<const TPibe*>(it->local));
                 } else {

@@ -71,7 +71,7 @@ void Linea(std::string& r, char tipo, const ItemEstado& e)
     r += std::to_string(e.tamano);
     r += '\t';
     r += std::to_string(e.mtime);
-    r += '\n';
+    r += e.conflicto ? "\t1\n" : "\t0\n";
 }
 
 }  // namespace
@@ -134,24 +134,25 @@ bool LeerEstadoSinc(std::string_view texto, ItemsEstado& contactos, ItemsEstado&
         hash != HashTexto(cuerpo))
         return fallo();
     std::size_t i = kCabecera.size() + 1;
-    std::string_view campos[8];
+    std::string_view campos[9];
     while (i < cuerpo.size()) {
         const std::size_t fin = cuerpo.find('\n', i);
         std::string_view linea = cuerpo.substr(i, fin - i);
         i = fin + 1;
         std::size_t n = 0;
-        while (n < 8) {
+        while (n < 9) {
             const std::size_t t = linea.find('\t');
             campos[n++] = linea.substr(0, t);
             if (t == std::string_view::npos) break;
             linea.remove_prefix(t + 1);
         }
         auto e = std::make_unique<ItemEstado>();
-        if (n != 8 || campos[0].size() != 1 || (campos[0][0] != 'C' && campos[0][0] != 'S') ||
+        if (n != 9 || (campos[8] != "0" && campos[8] != "1") || campos[0].size() != 1 || (campos[0][0] != 'C' && campos[0][0] != 'S') ||
             !Desescapar(campos[1], e->uid) || !Desescapar(campos[2], e->archivo) || e->archivo.empty() ||
             !Numero(campos[3], e->hashRegistro) || !Numero(campos[4], e->hashGuardado) ||
             !Numero(campos[5], e->hashArchivo) || !Numero(campos[6], e->tamano) || !Numero(campos[7], e->mtime))
             return fallo();
+        e->conflicto = campos[8] == "1";
         (campos[0][0] == 'C' ? contactos : sucesos).push_back(std::move(e));
     }
     if (contactos.size() + sucesos.size() != total) return fallo();

@@ -67,6 +67,9 @@ struct ItemEstado {
     std::uint64_t hashGuardado = 0;  // the record as the data file holds it (0: none)
     std::uint64_t hashArchivo = 0;
     std::int64_t tamano = -1, mtime = 0;  // mtime in nanoseconds
+    // The folder's side of a conflict found at an end: it comes in as a
+    // new record at the next start, which names it.
+    bool conflicto = false;
     bool quitar = false;  // dropped at the end of this exchange
     // Only during an exchange.
     const void* local = nullptr;

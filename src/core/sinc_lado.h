@@ -152,6 +152,7 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
 
     // Which item each record had.
     std::vector<std::pair<const R*, std::uint64_t>> nuevos;
+    std::unordered_set<std::string> conflictivos;
     if (e.porHash) {
         std::unordered_map<std::uint64_t, std::deque<ItemEstado*>> porHash;
         for (auto& it : items) porHash[it->hashRegistro].push_back(it.get());
@@ -193,6 +194,7 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
             if (!it->local && it->hashGuardado == 0) {
                 it->quitar = true;
                 e.sucio = true;
+                if (it->conflicto) conflictivos.insert(it->archivo);
             }
     } else {
         for (const auto& p : lista) {
@@ -237,7 +239,7 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
     const std::size_t total = items.size();
     for (std::size_t i = 0; i < total; ++i) {
         ItemEstado& it = *items[i];
-        if (it.quitar) continue;
+        if (it.quitar || it.conflicto) continue;
         const std::string ruta = e.carpeta + "/" + it.archivo;
         const R* local = static_cast<const R*>(it.local);
         const bool localBorrado = local == nullptr;
@@ -320,12 +322,13 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
             if (texto.empty()) texto = k.Nuevo(*local, it.uid);
             Escritura w2;
             if (escribir(ruta, std::move(texto), w2)) anotar(it, K::Hash(*local), HashTexto(w2.texto), w2.marca);
-            if (e.soloEnviar) continue;  // it comes in as a new file next time
             auto otro = std::make_unique<ItemEstado>();
             otro->uid = uid;
             otro->archivo = nombre;
             anotar(*otro, K::Hash(*deFuera), HashTexto(w.texto), w.marca);
-            entrar(*otro, std::move(deFuera));
+            // At an end it waits in the state for the next start.
+            if (e.soloEnviar) otro->conflicto = true;
+            else entrar(*otro, std::move(deFuera));
             items.push_back(std::move(otro));
         }
     }
@@ -383,6 +386,7 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
             it->uid = c.uid;
             it->archivo = c.nombre;
             anotar(*it, K::Hash(*K::Registro(c.leido)), c.ha, c.m);
+            if (conflictivos.count(c.nombre)) e.r.conflictos.push_back(K::Nombre(*K::Registro(c.leido)));
             entrar(*it, std::move(K::Registro(c.leido)));
             items.push_back(std::move(it));
         }

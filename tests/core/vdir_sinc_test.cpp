@@ -166,6 +166,7 @@ TEST_F(SincContactos, ConflictoAlTerminarLlegaComoContactoNuevoAlArrancar)
     EXPECT_NE(Leer(ruta).find("622000000"), std::string::npos);
     r = Empezar();
     EXPECT_EQ(r.contactosNuevos, 1u);
+    EXPECT_EQ(r.conflictos, std::vector<std::string>{"Ana Ruiz"});
     ASSERT_EQ(pibes_.size(), 2u);
     EXPECT_EQ(pibes_[0]->TfnoMovil == "633000000" || pibes_[1]->TfnoMovil == "633000000", true);
 }
