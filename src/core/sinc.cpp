@@ -217,15 +217,8 @@ ResumenSinc Sincronizador::Enviar(const ListaPibes& pibes, const ListaAvisales& 
         // The data files now hold the book as it is.
         for (ItemsEstado& items : estado_->items)
             for (auto& it : items) {
-                std::uint64_t g = it->hashRegistro;
-                if (it->conflicto) {
-                    continue;
-                } else if (it->local == nullptr) {
-                } else if (&items == &estado_->items[0]) {
-                    g = HashPibe(*static_cast<const TPibe*>(it->local));
-                } else {
-                    g = HashAvisal(*static_cast<const TAvisal*>(it->local));
-                }
+                if (it->conflicto) continue;
+                const std::uint64_t g = it->local ? it->hashLocal : it->hashRegistro;
                 if (g != it->hashGuardado) {
                     it->hashGuardado = g;
                     e.sucio = true;

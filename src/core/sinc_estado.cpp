@@ -1,9 +1,9 @@
 // The exchange's state file, hashes, identifiers and summary.
 #include <charconv>
+#include <cstring>
 #include <cstdio>
 #include <random>
 
-#include "core/agenda.h"
 #include "core/archivo.h"
 #include "core/sinc.h"
 #include "core/sinc_interno.h"
@@ -34,6 +34,10 @@ std::string Escapar(std::string_view s)
 
 bool Desescapar(std::string_view s, std::string& r)
 {
+    if (s.find('%') == std::string_view::npos) {
+        r.assign(s);
+        return true;
+    }
     r.clear();
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] != '%') {
@@ -76,26 +80,71 @@ void Linea(std::string& r, char tipo, const ItemEstado& e)
 
 }  // namespace
 
+namespace {
+
+inline std::uint64_t Mezclar(std::uint64_t h)
+{
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ull;
+    h ^= h >> 32;
+    return h;
+}
+
+// Eight bytes a step: the start of a run hashes every contact.
+struct Hasher {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull;
+    void Bloque(std::uint64_t v) { h = (h ^ Mezclar(v + 0x2545F4914F6CDD1Dull)) * 0x9FB21C651E98DF25ull; }
+    void Texto(std::string_view s)
+    {
+        Bloque(s.size());
+        std::size_t i = 0;
+        for (; i + 8 <= s.size(); i += 8) {
+            std::uint64_t v;
+            std::memcpy(&v, s.data() + i, 8);
+            Bloque(v);
+        }
+        if (i < s.size()) {
+            std::uint64_t v = 0;
+            std::memcpy(&v, s.data() + i, s.size() - i);
+            Bloque(v);
+        }
+    }
+    std::uint64_t Fin() const { return Mezclar(h); }
+};
+
+}  // namespace
+
 std::uint64_t HashTexto(std::string_view s)
 {
-    // FNV-1a over 64 bits; the state file is checked with it too.
-    std::uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : s) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return h;
+    Hasher h;
+    h.Texto(s);
+    return h.Fin();
 }
 
 std::uint64_t HashPibe(const TPibe& p)
 {
-    std::string r;
-    r.reserve(256);
-    AnadirRegistroAgenda(p, r);
-    return HashTexto(r);
+    Hasher h;
+    for (const std::string* s : {&p.Nombre, &p.Ape1, &p.Ape2, &p.TfnoCasa, &p.TfnoMovil, &p.EMail, &p.Grupo}) h.Texto(*s);
+    for (const auto* l : {&p.Direccion, &p.Varios}) {
+        h.Bloque(l->size());
+        for (const std::string& s : *l) h.Texto(s);
+    }
+    std::uint64_t cumple;
+    std::memcpy(&cumple, &p.Cumple, 8);
+    h.Bloque(cumple);
+    h.Bloque(p.EnAvisal ? 1 : 0);
+    return h.Fin();
 }
 
-std::uint64_t HashAvisal(const TAvisal& a) { return HashTexto(LineaAvisal(a)); }
+std::uint64_t HashAvisal(const TAvisal& a)
+{
+    Hasher h;
+    h.Bloque(static_cast<std::uint32_t>(a.Dia));
+    h.Bloque(static_cast<std::uint32_t>(a.Mes));
+    h.Bloque(static_cast<std::uint32_t>(a.Ano));
+    h.Texto(a.Texto);
+    return h.Fin();
+}
 
 std::string NuevoUid()
 {

@@ -73,6 +73,7 @@ struct ItemEstado {
     bool quitar = false;  // dropped at the end of this exchange
     // Only during an exchange.
     const void* local = nullptr;
+    std::uint64_t hashLocal = 0;  // of local
     bool forzar = false;  // the book holds the version before the last one read
 };
 using ItemsEstado = std::vector<std::unique_ptr<ItemEstado>>;

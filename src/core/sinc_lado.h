@@ -110,6 +110,32 @@ struct Entorno {
 };
 
 
+// Items by a hash, taken in their order: equal records pair in order.
+class PorHash {
+public:
+    void Poner(std::uint64_t h, ItemEstado* it) { v_.emplace_back(h, it); }
+    void Ordenar()
+    {
+        std::stable_sort(v_.begin(), v_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        usados_.assign(v_.size(), false);
+    }
+    ItemEstado* Tomar(std::uint64_t h)
+    {
+        auto i = std::lower_bound(v_.begin(), v_.end(), h, [](const auto& a, std::uint64_t x) { return a.first < x; });
+        for (; i != v_.end() && i->first == h; ++i) {
+            const std::size_t n = static_cast<std::size_t>(i - v_.begin());
+            if (usados_[n]) continue;
+            usados_[n] = true;
+            return i->second;
+        }
+        return nullptr;
+    }
+
+private:
+    std::vector<std::pair<std::uint64_t, ItemEstado*>> v_;
+    std::vector<bool> usados_;
+};
+
 template <class K>
 using LecturaDe = decltype(K::Leer(std::string_view()));
 
@@ -141,6 +167,7 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
     using R = typename K::R;
     std::string error;
     std::unordered_map<std::string, Marca> archivos;
+    archivos.reserve(items.size() + 64);
     if (!CrearCarpeta(e.carpeta, error) || !Listar(e.carpeta, K::kExt, archivos, error)) {
         e.r.errores.push_back(error);
         return;
@@ -154,37 +181,33 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
     std::vector<std::pair<const R*, std::uint64_t>> nuevos;
     std::unordered_set<std::string> conflictivos;
     if (e.porHash) {
-        std::unordered_map<std::uint64_t, std::deque<ItemEstado*>> porHash;
-        for (auto& it : items) porHash[it->hashRegistro].push_back(it.get());
+        PorHash porHash;
+        for (auto& it : items) porHash.Poner(it->hashRegistro, it.get());
+        porHash.Ordenar();
         std::vector<std::pair<const R*, std::uint64_t>> sinPar;
         auto emparejar = [&e](ItemEstado* it, const R* p, std::uint64_t h) {
             it->local = p;
+            it->hashLocal = h;
             if (it->hashGuardado != h) e.sucio = true;
             it->hashGuardado = h;
         };
         for (const auto& p : lista) {
             const std::uint64_t h = K::Hash(*p);
-            auto f = porHash.find(h);
-            if (f != porHash.end() && !f->second.empty()) {
-                emparejar(f->second.front(), p.get(), h);
-                f->second.pop_front();
-            } else {
-                sinPar.emplace_back(p.get(), h);
-            }
+            if (ItemEstado* it = porHash.Tomar(h)) emparejar(it, p.get(), h);
+            else sinPar.emplace_back(p.get(), h);
         }
         // The data file may still hold a record as it was before the last
         // exchange changed it (the run did not end well): it takes the
         // file again.
-        std::unordered_map<std::uint64_t, std::deque<ItemEstado*>> porGuardado;
+        PorHash porGuardado;
         for (auto& it : items)
             if (!it->local && it->hashGuardado != 0 && it->hashGuardado != it->hashRegistro)
-                porGuardado[it->hashGuardado].push_back(it.get());
+                porGuardado.Poner(it->hashGuardado, it.get());
+        porGuardado.Ordenar();
         for (auto [p, h] : sinPar) {
-            auto f = porGuardado.find(h);
-            if (f != porGuardado.end() && !f->second.empty()) {
-                f->second.front()->forzar = true;
-                emparejar(f->second.front(), p, h);
-                f->second.pop_front();
+            if (ItemEstado* it = porGuardado.Tomar(h)) {
+                it->forzar = true;
+                emparejar(it, p, h);
             } else {
                 nuevos.emplace_back(p, h);
             }
@@ -199,12 +222,19 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
     } else {
         for (const auto& p : lista) {
             auto f = e.ids.find(p.get());
-            if (f != e.ids.end() && !f->second->quitar) f->second->local = p.get();
-            else nuevos.emplace_back(p.get(), K::Hash(*p));
+            const std::uint64_t h = K::Hash(*p);
+            if (f != e.ids.end() && !f->second->quitar) {
+                f->second->local = p.get();
+                f->second->hashLocal = h;
+            } else {
+                nuevos.emplace_back(p.get(), h);
+            }
         }
     }
 
-    std::unordered_set<std::string> conocidos, uids;
+    std::unordered_set<std::string_view> conocidos, uids;
+    conocidos.reserve(items.size() + archivos.size());
+    uids.reserve(items.size() + archivos.size());
     for (auto& it : items)
         if (!it->quitar) {
             conocidos.insert(it->archivo);
@@ -243,7 +273,7 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
         const std::string ruta = e.carpeta + "/" + it.archivo;
         const R* local = static_cast<const R*>(it.local);
         const bool localBorrado = local == nullptr;
-        const bool localCambiado = !localBorrado && !e.porHash && K::Hash(*local) != it.hashRegistro;
+        const bool localCambiado = !localBorrado && !e.porHash && it.hashLocal != it.hashRegistro;
         auto f = archivos.find(it.archivo);
         const bool borrado = f == archivos.end();
         Marca m = borrado ? Marca{} : f->second;
@@ -315,8 +345,6 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
             const std::string uid = NuevoUid(), nombre = uid + std::string(K::kExt);
             Escritura w;
             if (!escribir(e.carpeta + "/" + nombre, K::OtroUid(bytes, uid), w)) continue;
-            conocidos.insert(nombre);
-            uids.insert(uid);
             e.r.conflictos.push_back(K::Nombre(*deFuera));
             std::string texto = k.Reescribir(bytes, *deFuera, *local);
             if (texto.empty()) texto = k.Nuevo(*local, it.uid);
@@ -329,6 +357,8 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
             // At an end it waits in the state for the next start.
             if (e.soloEnviar) otro->conflicto = true;
             else entrar(*otro, std::move(deFuera));
+            conocidos.insert(otro->archivo);
+            uids.insert(otro->uid);
             items.push_back(std::move(otro));
         }
     }
@@ -346,17 +376,19 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
     for (const auto& [nombre, m] : archivos)
         if (!conocidos.count(nombre)) nombres.push_back(nombre);
     std::sort(nombres.begin(), nombres.end());
+    candidatos.reserve(nombres.size());  // uids keeps views of their identifiers
     for (const std::string& nombre : nombres) {
         std::string bytes;
         if (!LeerItem(e.carpeta + "/" + nombre, nombre, bytes, e)) continue;
         Candidato c{nombre, {}, archivos[nombre], HashTexto(bytes), K::Leer(bytes)};
         if (!Legible<K>(c.leido, nombre, e)) continue;
         c.uid = c.leido.uid.empty() ? nombre.substr(0, nombre.size() - K::kExt.size()) : c.leido.uid;
-        if (!uids.insert(c.uid).second) {
+        if (uids.count(c.uid)) {
             e.r.errores.push_back("El archivo " + nombre + " tiene el mismo UID que otro; se deja como est\xE1.");
             continue;
         }
         candidatos.push_back(std::move(c));
+        uids.insert(candidatos.back().uid);
     }
     // A new record and a new file with the same content are one item.
     std::unordered_map<std::uint64_t, std::deque<Candidato*>> porContenido;
@@ -375,6 +407,7 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
         it->uid = c.uid;
         it->archivo = c.nombre;
         it->local = p;
+        it->hashLocal = h;
         it->hashGuardado = e.porHash ? h : 0;
         anotar(*it, h, c.ha, c.m);
         items.push_back(std::move(it));
@@ -401,6 +434,7 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
         std::string texto = k.Nuevo(*p, it->uid);
         if (texto.empty()) continue;  // no calendar can hold it
         it->local = p;
+        it->hashLocal = h;
         it->hashRegistro = h;
         it->hashGuardado = e.porHash ? h : 0;
         Escritura w;
