@@ -134,6 +134,12 @@ void Sincronizador::Reemplazado(const void* antes, const void* despues)
 
 void Sincronizador::Olvidar(const void* registro) { estado_->ids.erase(registro); }
 
+void Sincronizador::OlvidarDirecciones()
+{
+    estado_->ids.clear();
+    estado_->enCurso = false;
+}
+
 namespace {
 
 template <class F>

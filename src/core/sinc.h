@@ -67,6 +67,9 @@ public:
     void Reemplazado(const void* antes, const void* despues);
     // The record was deleted: its address may come back for another one.
     void Olvidar(const void* registro);
+    // The lists were read again from the data files (a recovery): records
+    // are paired with their items by content again, as at a start.
+    void OlvidarDirecciones();
 
     struct Estado;
 

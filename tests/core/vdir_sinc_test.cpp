@@ -210,6 +210,18 @@ TEST_F(SincContactos, UnContactoCambiadoConservaSuArchivoEnLaMismaSesion)
     EXPECT_NE(Leer(ruta).find("Anabel"), std::string::npos);
 }
 
+TEST_F(SincContactos, TrasRecuperarLosDatosNadaSeBorra)
+{
+    const std::string ruta = UnoEnviado();
+    Empezar();
+    // The settings' recovery reads the data file anew: other addresses.
+    pibes_[0] = std::make_unique<TPibe>(*pibes_[0]);
+    s_->OlvidarDirecciones();
+    ResumenSinc r = Terminar();
+    EXPECT_EQ(r.escritos + r.borrados, 0u);
+    EXPECT_TRUE(std::filesystem::exists(ruta));
+}
+
 TEST_F(SincContactos, ContactosIgualesSeEmparejanEnOrden)
 {
     pibes_.push_back(SincPibe("Ana", "Ruiz"));
