@@ -156,14 +156,24 @@ ResumenSinc Ejecutar(const std::string& carpeta, const std::string& rutaEstado, 
             if (err != ENOENT)
                 r.errores.push_back("No se puede leer " + rutaEstado + ": " + Porque(err) +
                                     "; se toma como el primer intercambio.");
-        } else if (!LeerEstadoSinc(datos, es.items[0], es.items[1])) {
+        } else if (std::string antes; !LeerEstadoSinc(datos, antes, es.items[0], es.items[1])) {
             es.primero = true;
             r.errores.push_back("El archivo " + rutaEstado +
                                 " est\xE1 da\xF1" "ado; se toma como el primer intercambio y no se borra nada.");
+        } else if (antes != carpeta) {
+            // Another folder: what the state says is not about it.
+            es.items[0].clear();
+            es.items[1].clear();
+            es.primero = true;
         }
     }
     r.primerIntercambio = es.primero;
     std::string error;
+    struct stat st;
+    if (::stat(carpeta.c_str(), &st) != 0 && !(es.items[0].empty() && es.items[1].empty())) {
+        r.errores.push_back(FaltaCarpeta(carpeta));
+        return r;
+    }
     if (!CrearCarpeta(carpeta, error)) {
         r.errores.push_back(error);
         return r;
@@ -184,7 +194,7 @@ ResumenSinc Ejecutar(const std::string& carpeta, const std::string& rutaEstado, 
             const int fd = ::open(rutaEstado.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
             if (fd >= 0) ::close(fd);
         }
-        if (!EscribirArchivoSeguro(rutaEstado, SerializarEstadoSinc(es.items[0], es.items[1]), error))
+        if (!EscribirArchivoSeguro(rutaEstado, SerializarEstadoSinc(carpeta, es.items[0], es.items[1]), error))
             r.errores.push_back(error);
         else
             es.primero = false;

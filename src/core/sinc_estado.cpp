@@ -159,7 +159,7 @@ std::string NuevoUid()
     return t;
 }
 
-bool LeerEstadoSinc(std::string_view texto, ItemsEstado& contactos, ItemsEstado& sucesos)
+bool LeerEstadoSinc(std::string_view texto, std::string& carpeta, ItemsEstado& contactos, ItemsEstado& sucesos)
 {
     contactos.clear();
     sucesos.clear();
@@ -195,6 +195,10 @@ bool LeerEstadoSinc(std::string_view texto, ItemsEstado& contactos, ItemsEstado&
             if (t == std::string_view::npos) break;
             linea.remove_prefix(t + 1);
         }
+        if (n == 2 && campos[0] == "D") {
+            if (!Desescapar(campos[1], carpeta)) return fallo();
+            continue;
+        }
         auto e = std::make_unique<ItemEstado>();
         if (n != 9 || (campos[8] != "0" && campos[8] != "1") || campos[0].size() != 1 || (campos[0][0] != 'C' && campos[0][0] != 'S') ||
             !Desescapar(campos[1], e->uid) || !Desescapar(campos[2], e->archivo) || e->archivo.empty() ||
@@ -208,10 +212,10 @@ bool LeerEstadoSinc(std::string_view texto, ItemsEstado& contactos, ItemsEstado&
     return true;
 }
 
-std::string SerializarEstadoSinc(const ItemsEstado& contactos, const ItemsEstado& sucesos)
+std::string SerializarEstadoSinc(std::string_view carpeta, const ItemsEstado& contactos, const ItemsEstado& sucesos)
 {
     std::string r(kCabecera);
-    r += '\n';
+    r += "\nD\t" + Escapar(carpeta) + "\n";
     r.reserve(128 * (contactos.size() + sucesos.size()) + 64);
     std::size_t n = 0;
     for (const auto& e : contactos)

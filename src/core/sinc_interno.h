@@ -78,8 +78,9 @@ struct ItemEstado {
 };
 using ItemsEstado = std::vector<std::unique_ptr<ItemEstado>>;
 
-// The state file's text; false when it is damaged (items then emptied).
-bool LeerEstadoSinc(std::string_view texto, ItemsEstado& contactos, ItemsEstado& sucesos);
-std::string SerializarEstadoSinc(const ItemsEstado& contactos, const ItemsEstado& sucesos);
+// The state file's text, with the folder it was for; false when it is
+// damaged (items then emptied).
+bool LeerEstadoSinc(std::string_view texto, std::string& carpeta, ItemsEstado& contactos, ItemsEstado& sucesos);
+std::string SerializarEstadoSinc(std::string_view carpeta, const ItemsEstado& contactos, const ItemsEstado& sucesos);
 
 }  // namespace bindelora

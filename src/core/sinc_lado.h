@@ -136,6 +136,11 @@ private:
     std::vector<bool> usados_;
 };
 
+inline std::string FaltaCarpeta(const std::string& carpeta)
+{
+    return "La carpeta " + carpeta + " no est\xE1; no se sincroniza nada hasta que vuelva con sus archivos.";
+}
+
 template <class K>
 using LecturaDe = decltype(K::Leer(std::string_view()));
 
@@ -168,6 +173,13 @@ void Lado(const K& k, Lista* mut, const Lista& lista, ItemsEstado& items, Entorn
     std::string error;
     std::unordered_map<std::string, Marca> archivos;
     archivos.reserve(items.size() + 64);
+    // A folder gone (a drive not mounted, a folder moved) would empty the
+    // book: nothing is done, and it is not made anew, until it is back.
+    struct stat st;
+    if (::stat(e.carpeta.c_str(), &st) != 0 && !items.empty()) {
+        e.r.errores.push_back(FaltaCarpeta(e.carpeta));
+        return;
+    }
     if (!CrearCarpeta(e.carpeta, error) || !Listar(e.carpeta, K::kExt, archivos, error)) {
         e.r.errores.push_back(error);
         return;

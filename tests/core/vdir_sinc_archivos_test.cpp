@@ -199,9 +199,11 @@ TEST(SincEstado, VaYVuelveYSeNotaDanado)
     c.push_back(std::move(e));
     s.push_back(std::make_unique<ItemEstado>(*c[0]));
     s[0]->archivo = "b.ics";
-    const std::string texto = SerializarEstadoSinc(c, s);
+    const std::string texto = SerializarEstadoSinc("/una\tcarpeta", c, s);
     ItemsEstado c2, s2;
-    ASSERT_TRUE(LeerEstadoSinc(texto, c2, s2));
+    std::string carpeta;
+    ASSERT_TRUE(LeerEstadoSinc(texto, carpeta, c2, s2));
+    EXPECT_EQ(carpeta, "/una\tcarpeta");
     ASSERT_EQ(c2.size(), 1u);
     ASSERT_EQ(s2.size(), 1u);
     EXPECT_EQ(c2[0]->uid, "u\t%1");
@@ -211,7 +213,7 @@ TEST(SincEstado, VaYVuelveYSeNotaDanado)
     EXPECT_EQ(s2[0]->archivo, "b.ics");
     // Cut short, a byte changed, or empty: damaged, and nothing kept.
     for (const std::string& malo : {texto.substr(0, texto.size() - 3), std::string(), std::string("x") + texto.substr(1)}) {
-        EXPECT_FALSE(LeerEstadoSinc(malo, c2, s2));
+        EXPECT_FALSE(LeerEstadoSinc(malo, carpeta, c2, s2));
         EXPECT_TRUE(c2.empty() && s2.empty());
     }
 }

@@ -433,6 +433,40 @@ TEST_F(SincFallos, CarpetaQueNoSePuedeCrear)
     EXPECT_EQ(pibes_.size(), 1u);
 }
 
+TEST_F(SincFallos, UnaCarpetaQueFaltaNoVaciaElLibro)
+{
+    pibes_.push_back(SincPibe("Ana", "Ruiz"));
+    pibes_.push_back(SincPibe("Luis", "Pardo"));
+    Empezar();
+    Terminar();
+    // The folder is gone, as on a drive that is not mounted.
+    std::filesystem::remove_all(vdir_);
+    ResumenSinc r = Empezar();
+    EXPECT_EQ(pibes_.size(), 2u);
+    EXPECT_EQ(r.contactosBorrados, 0u);
+    ASSERT_EQ(r.errores.size(), 1u);
+    EXPECT_NE(r.errores[0].find("no est\xE1"), std::string::npos);
+    Terminar();
+    EXPECT_FALSE(std::filesystem::exists(vdir_));
+    Empezar();
+    EXPECT_EQ(pibes_.size(), 2u);
+    // Back: nothing was lost on either side.
+    Terminar();
+}
+
+TEST_F(SincFallos, OtraCarpetaVaciaNoVaciaElLibro)
+{
+    pibes_.push_back(SincPibe("Ana", "Ruiz"));
+    Empezar();
+    Terminar();
+    vdir_ = raiz_ + "/otra";
+    std::filesystem::create_directories(vdir_ + "/contactos");
+    ResumenSinc r = Empezar();
+    EXPECT_TRUE(r.primerIntercambio);
+    EXPECT_EQ(pibes_.size(), 1u);
+    EXPECT_EQ(Archivos("contactos").size(), 1u);
+}
+
 TEST_F(SincFallos, PrimerIntercambioConLoMismoEnLosDosLados)
 {
     // A book and a folder that already agree (another computer, a lost
