@@ -1,6 +1,5 @@
 #include "linea_ordenes.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+
 #include "core/agenda.h"
 #include "core/archivo.h"
 #include "core/archivo_avisal.h"
@@ -26,12 +27,11 @@
 #include "core/vcard.h"
 #include "platform/bloqueo.h"
 #include "platform/carpeta_datos.h"
-#include "platform/comparador.h"
 #include "platform/registro.h"
-#include "platform/reloj.h"
 #include "platform/ruta_ejecutable.h"
+#include "exportaciones.h"
 #include "ordenes_basicas.h"
-#include "qtexto.h"
+#include "tlistview.h"
 
 namespace bindelora {
 
@@ -145,13 +145,10 @@ int HoyOrden(const Fecha& hoy)
 
 std::vector<std::size_t> OrdenTextosHoy(const std::vector<std::string>& textos)
 {
-    std::vector<std::size_t> orden(textos.size());
-    for (std::size_t i = 0; i < orden.size(); ++i) orden[i] = i;
-    if (textos.size() > 1)
-        std::stable_sort(orden.begin(), orden.end(), [&textos](std::size_t a, std::size_t b) {
-            return CompararLocal(aQ(textos[a]), aQ(textos[b])) < 0;
-        });
-    return orden;
+    // The very rows of the window's list, ordered by its own code.
+    ModeloFilas filas;
+    for (const std::string& t : textos) filas.filas.push_back({{t}, nullptr});
+    return filas.Ordenar();
 }
 
 int EjecutarLineaOrdenes(int& argc, char** argv)
@@ -164,11 +161,17 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
         return 0;
     }
     const std::vector<std::string>& resto = orden.resto;
-
-    // No Qt application object at all: nothing here needs a display or an
-    // event loop, and building one costs more than some of these modes.
     // The program's own path, as the window finds it, places the data.
-    RutaEjecutableFija ruta(RutaPropia(argv[0]));
+    const std::string programa = RutaPropia(argv[0]);
+    std::fflush(stdout);
+    if (modo == "--exportar-vcard")
+        return ExportarVCardOrden(programa, resto[0], orden.vcard3 ? VersionVCard::V30 : VersionVCard::V40);
+    if (modo == "--exportar-ics") return ExportarIcsOrden(programa, resto[0]);
+
+    // The import's lock and settings and the window's order of texts are
+    // Qt's; nothing here needs a display or an event loop.
+    QCoreApplication app(argc, argv);
+    RutaEjecutableFija ruta(programa);
     RutaEjecutable::setInstancia(&ruta);
 
     // An import writes the agenda file: with the window open on the same
@@ -176,7 +179,7 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     // read what is on disk and need no lock.
     std::unique_ptr<BloqueoDatos> bloqueo;
     if (modo == "--importar-vcard") {
-        bloqueo = std::make_unique<BloqueoDatos>(RutaArchivoDatos(RutaEjecutable::instancia().Ruta(), "dat"));
+        bloqueo = std::make_unique<BloqueoDatos>(RutaArchivoDatos(programa, "dat"));
         if (bloqueo->estado() == BloqueoDatos::Estado::Ocupado) {
             std::fprintf(stderr, "%s\n", TextoYaAbierta(bloqueo->Carpeta()).toLocal8Bit().constData());
             RutaEjecutable::setInstancia(nullptr);
@@ -184,13 +187,8 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
         }
     }
 
-    std::fflush(stdout);
-    int codigo;
-    if (modo == "--exportar-vcard")
-        codigo = ExportarVCardOrden(ruta.Ruta(), resto[0], orden.vcard3 ? VersionVCard::V30 : VersionVCard::V40);
-    else if (modo == "--importar-vcard") codigo = ImportarVCardOrden(resto[0]);
-    else if (modo == "--hoy") codigo = HoyOrden(resto.empty() ? Reloj::instancia().Hoy() : orden.fecha);
-    else codigo = 2;  // the program's entry runs the others itself
+    const int codigo = modo == "--importar-vcard" ? ImportarVCardOrden(resto[0])
+                                                  : HoyOrden(resto.empty() ? HoyLocal() : orden.fecha);
     std::fflush(stdout);
     RutaEjecutable::setInstancia(nullptr);
     return codigo;

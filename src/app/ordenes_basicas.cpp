@@ -138,38 +138,6 @@ int CerrarSalida(int fd, const std::string& temporal, const std::string& ruta, b
     return err;
 }
 
-int ExportarVCardOrden(const std::string& programa, const std::string& archivo, VersionVCard version)
-{
-    const std::string agenda = RutaArchivoDatos(programa, "dat");
-    if (EsArchivoDeDatos(archivo, agenda, RutaArchivoDatos(programa, "avs"))) return NoSobreDatos(archivo);
-    // Straight from the agenda file to the output: a large book never sits
-    // in memory.
-    std::string temporal;
-    const int fd = AbrirSalida(archivo, temporal);
-    if (fd < 0) {
-        Decir(stderr, "bindelora: no se pudo escribir " + archivo + ": " + std::strerror(errno));
-        return 1;
-    }
-    std::fflush(stdout);
-    ResultadoExportacion r = ExportarAgendaAVCard(agenda, fd, version);
-    const int err = CerrarSalida(fd, temporal, archivo, r.estado != EstadoLectura::Fallo);
-    if (err != 0 && r.estado != EstadoLectura::Fallo) {
-        r.estado = EstadoLectura::Fallo;
-        r.error = "No se pudo escribir " + archivo + ": " + std::strerror(err);
-    }
-    if (r.estado == EstadoLectura::Fallo) {
-        Decir(stderr, "bindelora: " + r.error);
-        return 1;
-    }
-    if (r.estado == EstadoLectura::Incompleta) {
-        Decir(stderr, "bindelora: la agenda est\xE1 da\xF1" "ada; solo se han exportado los " +
-                          std::to_string(r.contactos) + " contactos anteriores al primer registro da\xF1" "ado.");
-        return 1;
-    }
-    if (archivo != "-") Decir(stdout, "Contactos exportados: " + std::to_string(r.contactos));
-    return 0;
-}
-
 bool CargarLibro(const std::string& ruta, ListaPibes& lista, bool completa)
 {
     const ResultadoLectura r = LeerAgenda(ruta, lista);

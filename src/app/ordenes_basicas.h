@@ -1,7 +1,6 @@
 #pragma once
-// What the program's entry does by itself, without loading any module: the
-// arguments of the modes for scripts, the help and the vCard export, whose
-// time is mostly the start of the process. No Qt here: the entry links none.
+// What the modes for scripts share: their arguments, the help, the messages,
+// the data files read as the window reads them and the exports' output.
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -77,9 +76,5 @@ bool TextosHoy(const std::string& agenda, const std::string& avisal, const Fecha
 
 // The texts to the standard output, one a line.
 void DecirTextosHoy(const std::vector<std::string>& textos);
-
-// The whole agenda beside the program in vCard to archivo ("-": the
-// standard output); the exit code.
-int ExportarVCardOrden(const std::string& programa, const std::string& archivo, VersionVCard version);
 
 }  // namespace bindelora

@@ -1,6 +1,6 @@
-// --exportar-ics, a module of its own: libical and the core, without the
-// Qt Core the other modes for scripts load, which was half of this mode's
-// loading.
+// The exports for scripts.
+#include "exportaciones.h"
+
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -33,7 +33,41 @@ bool EscribirSalida(const std::string& ruta, const std::string& datos, std::stri
     return err == 0;
 }
 
-int ExportarIcs(const std::string& programa, const std::string& archivo)
+}  // namespace
+
+int ExportarVCardOrden(const std::string& programa, const std::string& archivo, VersionVCard version)
+{
+    const std::string agenda = RutaArchivoDatos(programa, "dat");
+    if (EsArchivoDeDatos(archivo, agenda, RutaArchivoDatos(programa, "avs"))) return NoSobreDatos(archivo);
+    // Straight from the agenda file to the output: a large book never sits
+    // in memory.
+    std::string temporal;
+    const int fd = AbrirSalida(archivo, temporal);
+    if (fd < 0) {
+        Decir(stderr, "bindelora: no se pudo escribir " + archivo + ": " + std::strerror(errno));
+        return 1;
+    }
+    std::fflush(stdout);
+    ResultadoExportacion r = ExportarAgendaAVCard(agenda, fd, version);
+    const int err = CerrarSalida(fd, temporal, archivo, r.estado != EstadoLectura::Fallo);
+    if (err != 0 && r.estado != EstadoLectura::Fallo) {
+        r.estado = EstadoLectura::Fallo;
+        r.error = "No se pudo escribir " + archivo + ": " + std::strerror(err);
+    }
+    if (r.estado == EstadoLectura::Fallo) {
+        Decir(stderr, "bindelora: " + r.error);
+        return 1;
+    }
+    if (r.estado == EstadoLectura::Incompleta) {
+        Decir(stderr, "bindelora: la agenda est\xE1 da\xF1" "ada; solo se han exportado los " +
+                          std::to_string(r.contactos) + " contactos anteriores al primer registro da\xF1" "ado.");
+        return 1;
+    }
+    if (archivo != "-") Decir(stdout, "Contactos exportados: " + std::to_string(r.contactos));
+    return 0;
+}
+
+int ExportarIcsOrden(const std::string& programa, const std::string& archivo)
 {
     const Fecha hoy = HoyLocal();
     const std::string agenda = RutaArchivoDatos(programa, "dat"), avisal = RutaArchivoDatos(programa, "avs");
@@ -62,19 +96,4 @@ int ExportarIcs(const std::string& programa, const std::string& archivo)
     return 0;
 }
 
-}  // namespace
-
 }  // namespace bindelora
-
-// The arguments as the program got them, already found right by its entry.
-extern "C" __attribute__((visibility("default"))) int bindelora_ics(int argc, char** argv)
-{
-    using namespace bindelora;
-    Orden orden;
-    if (const int codigo = LeerOrden(argc, argv, orden); codigo != 0 || orden.modo != "--exportar-ics")
-        return codigo > 0 ? codigo : 2;
-    std::fflush(stdout);
-    const int codigo = ExportarIcs(RutaPropia(argv[0]), orden.resto[0]);
-    std::fflush(stdout);
-    return codigo;
-}
