@@ -3,11 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -17,13 +15,7 @@
 #include <QCoreApplication>
 
 #include "core/agenda.h"
-#include "core/archivo.h"
-#include "core/archivo_avisal.h"
-#include "core/avisal.h"
-#include "core/memoria.h"
 #include "core/orden.h"
-#include "core/paralelo.h"
-#include "core/texto.h"
 #include "core/vcard.h"
 #include "platform/bloqueo.h"
 #include "platform/carpeta_datos.h"
@@ -58,71 +50,51 @@ std::string OrdenDeInicio()
     return "Apellido 1";
 }
 
-// The input file ("-": standard input), mapped when it is a regular file:
-// on a large import a copy's fresh memory costs more than reading it.
-bool AbrirEntrada(const std::string& ruta, ArchivoEnMemoria& entrada, std::string& error)
+// The whole input ("-": standard input); false with the reason in error.
+bool LeerEntrada(const std::string& ruta, std::string& datos, std::string& error)
 {
     const int fd = ruta == "-" ? STDIN_FILENO : ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = "No se pudo abrir " + ruta + ": " + std::strerror(errno);
         return false;
     }
-    const int err = entrada.Abrir(fd);
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) datos.reserve(static_cast<std::size_t>(st.st_size));
+    char bloque[65536];
+    ssize_t leidos;
+    while ((leidos = ::read(fd, bloque, sizeof bloque)) != 0) {
+        if (leidos > 0) datos.append(bloque, static_cast<std::size_t>(leidos));
+        else if (errno != EINTR) break;
+    }
+    const int err = leidos < 0 ? errno : 0;
     if (fd != STDIN_FILENO) ::close(fd);
     if (err != 0) error = "No se pudo leer " + ruta + ": " + std::strerror(err);
     return err == 0;
 }
 
+// The import of the window's menu, into the book as the window has it at
+// start.
 int ImportarVCardOrden(const std::string& archivo)
 {
-    ArchivoEnMemoria entrada;
-    std::string error;
-    if (!AbrirEntrada(archivo, entrada, error)) {
+    std::string datos, error;
+    if (!LeerEntrada(archivo, datos, error)) {
         Decir(stderr, "bindelora: " + error);
         return 1;
     }
-    const std::string_view datos = entrada.Datos();
     const Datos d = RutasDatos();
-    struct stat st;
-    const std::size_t agenda = ::stat(d.agenda.c_str(), &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
-    // The process ends right after: the book and the heap room are left to
-    // the system rather than freed one by one and handed back, which took a
-    // third of a large import. The book takes some three times its file,
-    // the cards read a little more than theirs.
-    struct SinLiberar {
-        explicit SinLiberar(std::size_t bytes) : reserva(bytes) {}
-        ReservaMemoria reserva;
-        ListaPibes lista;
-        LecturaDirecta leida;
-    };
-    static SinLiberar* memoria = nullptr;
-    memoria = new SinLiberar(3 * agenda + datos.size());
-    ListaPibes& lista = memoria->lista;
-    // The book in the order the window gives it at start, so the new
-    // contacts land where the window would put them.
+    ListaPibes lista;
+    if (!CargarLibro(d.agenda, lista, true)) return 1;
+    // In the start ordering, so the new contacts land where the window
+    // would put them.
     const std::string orden = OrdenDeInicio();
-    // Each card becomes at once the record the agenda file will hold: the
-    // new contacts are never held one by one. The cards are read while the
-    // book is loaded and sorted, which keeps a core busy a good while.
-    std::thread lectura = EnOtroHilo([&] {
-        PrepararArenaDelHilo(datos.size());
-        memoria->leida = LeerVCardDirecta(datos, orden);
-    });
-    const bool libro = CargarLibro(d.agenda, lista, true);
-    if (libro) OrdenarPibes(lista, orden, TextosEditor{});
-    if (lectura.joinable()) lectura.join();
-    if (!libro) return 1;
-    if (entrada.Cambio()) {
-        Decir(stderr, "bindelora: el archivo " + archivo +
-                          " se ha acortado mientras se le\xED" "a; la agenda no ha cambiado.");
-        return 1;
-    }
-    ResumenImportacion resumen = ImportarDirecta(lista, *memoria->leida, d.agenda, error);
+    OrdenarPibes(lista, orden, TextosEditor{});
+    const ResumenImportacion resumen = ImportarPibes(lista, LeerVCard(datos), orden);
     if (!resumen.legible) {
         Decir(stderr, "bindelora: " + TextoResumen(resumen));
         return 1;
     }
-    if (!error.empty()) {
+    // Nothing new: the file is left as it is.
+    if (resumen.anadidos > 0 && !GuardarAgenda(d.agenda, lista, error)) {
         Decir(stderr, "bindelora: " + error + "\nLa agenda sigue como estaba.");
         return 1;
     }

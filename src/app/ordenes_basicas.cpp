@@ -12,7 +12,6 @@
 #include "core/agenda.h"
 #include "core/archivo.h"
 #include "core/archivo_avisal.h"
-#include "core/memoria.h"
 #include "core/texto.h"
 #include "platform/carpeta_datos.h"
 
@@ -177,20 +176,8 @@ Fecha HoyLocal()
     return Fecha{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
-std::size_t TamanoArchivo(const std::string& ruta)
-{
-    struct stat st;
-    return ::stat(ruta.c_str(), &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
-}
-
-std::size_t TamanoDatos(const std::string& agenda, const std::string& avisal)
-{
-    return TamanoArchivo(agenda) + TamanoArchivo(avisal);
-}
-
 bool TextosHoy(const std::string& agenda, const std::string& avisal, const Fecha& hoy, std::vector<std::string>& textos)
 {
-    const ReservaMemoria reserva(4 * TamanoDatos(agenda, avisal));
     ListaAvisales avisales;
     if (!CargarSucesos(agenda, avisal, hoy, avisales)) return false;
     textos = TextosDeHoy(avisales, hoy);

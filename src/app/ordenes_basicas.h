@@ -62,13 +62,6 @@ bool CargarSucesos(const std::string& agenda, const std::string& avisal, const F
 // The local date, as the window's clock gives it.
 Fecha HoyLocal();
 
-// The two files' size: the room made in memory before reading them, where
-// for a few megabytes the faults of the heap's fresh pages cost more than
-// the reading.
-std::size_t TamanoDatos(const std::string& agenda, const std::string& avisal);
-// One file's size; 0 when it is not there.
-std::size_t TamanoArchivo(const std::string& ruta);
-
 // Today's texts, as the today's-events window finds them, not yet in its
 // order; false (said) when the events file cannot be used.
 bool TextosHoy(const std::string& agenda, const std::string& avisal, const Fecha& hoy,

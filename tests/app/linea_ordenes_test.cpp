@@ -99,11 +99,13 @@ protected:
                      orden + "\"\r\n");
     }
 
-    // Runs the program with no display at all; returns its exit code and
-    // fills salida with what it wrote on its standard output.
-    int Ejecutar(std::vector<std::string> args, std::string& salida, std::vector<std::string> entornoExtra = {})
+    // Runs the program with no display at all, reading entrada if given;
+    // returns its exit code and fills salida with what it wrote on its
+    // standard output, and errores with its error output.
+    int Ejecutar(std::vector<std::string> args, std::string& salida, std::vector<std::string> entornoExtra = {},
+                 const std::string& entrada = "/dev/null")
     {
-        const std::string archivoSalida = carpeta + "/salida.txt";
+        const std::string archivoSalida = carpeta + "/salida.txt", archivoErrores = carpeta + "/errores.txt";
         args.insert(args.begin(), programa);
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
@@ -116,7 +118,8 @@ protected:
         posix_spawn_file_actions_t acciones;
         posix_spawn_file_actions_init(&acciones);
         posix_spawn_file_actions_addopen(&acciones, 1, archivoSalida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&acciones, 2, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&acciones, 2, archivoErrores.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&acciones, 0, entrada.c_str(), O_RDONLY, 0);
         pid_t pid;
         int r = posix_spawn(&pid, programa.c_str(), &acciones, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&acciones);
@@ -124,6 +127,7 @@ protected:
         int estado = 0;
         ::waitpid(pid, &estado, 0);
         salida = Leer(archivoSalida);
+        errores = Leer(archivoErrores);
         return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
     }
 
@@ -144,6 +148,7 @@ protected:
     }
 
     std::string carpeta, programa;
+    std::string errores;  // of the last run
 };
 
 }  // namespace
@@ -251,6 +256,38 @@ TEST_F(LineaOrdenes, ImportarVCardEnElOrdenDeInicioYSinTocarLoIlegible)
     Escribir(Dat(), "VER:2.1\r\n----\r\nNOM:Ana\r\nAP1:\r\n");
     EXPECT_EQ(Ejecutar({"--importar-vcard", carpeta + "/n.vcf"}, salida), 1);
     EXPECT_EQ(Leer(Dat()), "VER:2.1\r\n----\r\nNOM:Ana\r\nAP1:\r\n");
+}
+
+TEST_F(LineaOrdenes, ImportarDeLaEntradaEstandarYSinNadaNuevoNoReescribir)
+{
+    Ordenar("Nombre");
+    ListaPibes libro;
+    libro.push_back(Pibe("Carla", "Zapata"));
+    libro.push_back(Pibe("Berta", "Abad"));
+    Escribir(Dat(), SerializarAgenda(libro));
+    const std::string antes = Leer(Dat());
+    ListaPibes fuera;
+    fuera.push_back(Pibe("Carla", "Zapata"));
+    Escribir(carpeta + "/repetido.vcf", ExportarVCard(fuera, VersionVCard::V40));
+
+    // Only contacts already there: the file keeps even its own order.
+    std::string salida;
+    ASSERT_EQ(Ejecutar({"--importar-vcard", "-"}, salida, {}, carpeta + "/repetido.vcf"), 0);
+    EXPECT_NE(salida.find("Repetidos (ya estaban en la agenda): 1"), std::string::npos);
+    EXPECT_EQ(Leer(Dat()), antes);
+
+    fuera.push_back(Pibe("Alba", "Ruiz"));
+    Escribir(carpeta + "/nuevo.vcf", ExportarVCard(fuera, VersionVCard::V30));
+    ASSERT_EQ(Ejecutar({"--importar-vcard", "-"}, salida, {}, carpeta + "/nuevo.vcf"), 0);
+    ListaPibes leido;
+    ASSERT_TRUE(LeerAgenda(Dat(), leido).Exito());
+    ASSERT_EQ(leido.size(), 3u);
+    EXPECT_EQ(leido[0]->Nombre, "Alba");
+    EXPECT_EQ(leido[2]->Nombre, "Carla");
+
+    // Failures are told in Spanish.
+    EXPECT_EQ(Ejecutar({"--importar-vcard", carpeta + "/no-existe.vcf"}, salida), 1);
+    EXPECT_NE(errores.find("No se pudo abrir"), std::string::npos) << errores;
 }
 
 TEST_F(LineaOrdenes, HoyEnUnaFechaDadaConLosCumpleanosDeLaAgenda)
