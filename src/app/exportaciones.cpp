@@ -2,9 +2,12 @@
 #include "exportaciones.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
+
+#include <unistd.h>
 
 #include "core/archivo.h"
 #include "core/avisal.h"
@@ -14,44 +17,28 @@
 
 namespace bindelora {
 
-namespace {
-
-// The whole of datos to an export's output (see AbrirSalida).
-bool EscribirSalida(const std::string& ruta, const std::string& datos, std::string& error)
-{
-    std::string temporal;
-    const int fd = AbrirSalida(ruta, temporal);
-    int err = fd < 0 ? errno : 0;
-    if (fd >= 0) {
-        if (!EscribirTodo(fd, datos.data(), datos.size())) err = errno;
-        if (const int e = CerrarSalida(fd, temporal, ruta, err == 0); err == 0) err = e;
-    }
-    if (err != 0)
-        error = ruta == "-" ? std::string("No se pudo escribir en la salida: ") + std::strerror(err)
-                            : "No se pudo escribir " + ruta + ": " + std::strerror(err);
-    return err == 0;
-}
-
-}  // namespace
-
 int ExportarVCardOrden(const std::string& programa, const std::string& archivo, VersionVCard version)
 {
     const std::string agenda = RutaArchivoDatos(programa, "dat");
     if (EsArchivoDeDatos(archivo, agenda, RutaArchivoDatos(programa, "avs"))) return NoSobreDatos(archivo);
     // Straight from the agenda file to the output: a large book never sits
     // in memory.
-    std::string temporal;
-    const int fd = AbrirSalida(archivo, temporal);
-    if (fd < 0) {
-        Decir(stderr, "bindelora: no se pudo escribir " + archivo + ": " + std::strerror(errno));
-        return 1;
-    }
-    std::fflush(stdout);
-    ResultadoExportacion r = ExportarAgendaAVCard(agenda, fd, version);
-    const int err = CerrarSalida(fd, temporal, archivo, r.estado != EstadoLectura::Fallo);
-    if (err != 0 && r.estado != EstadoLectura::Fallo) {
-        r.estado = EstadoLectura::Fallo;
-        r.error = "No se pudo escribir " + archivo + ": " + std::strerror(err);
+    ResultadoExportacion r;
+    if (archivo == "-") {
+        std::fflush(stdout);
+        r = ExportarAgendaAVCard(agenda, STDOUT_FILENO, version);
+    } else {
+        std::string error;
+        const auto exportar = [&](int fd) {
+            r = ExportarAgendaAVCard(agenda, fd, version);
+            // Its own reason is the one told; a damaged agenda still gives
+            // the contacts before the damage.
+            return r.estado == EstadoLectura::Fallo ? EIO : 0;
+        };
+        if (!EscribirArchivoSeguro(archivo, exportar, error) && r.estado != EstadoLectura::Fallo) {
+            r.estado = EstadoLectura::Fallo;
+            r.error = error;
+        }
     }
     if (r.estado == EstadoLectura::Fallo) {
         Decir(stderr, "bindelora: " + r.error);
@@ -79,7 +66,14 @@ int ExportarIcsOrden(const std::string& programa, const std::string& archivo)
     const MarcaUtc ahora{{utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday}, utc.tm_hour, utc.tm_min, utc.tm_sec};
     const ResultadoICalendar ics = ExportarICalendar(avisales, hoy, ahora);
     std::string error;
-    if (!EscribirSalida(archivo, ics.texto, error)) {
+    if (archivo == "-") {
+        std::fwrite(ics.texto.data(), 1, ics.texto.size(), stdout);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout))
+            error = std::string("No se pudo escribir en la salida: ") + std::strerror(errno);
+    } else {
+        EscribirArchivoSeguro(archivo, ics.texto, error);
+    }
+    if (!error.empty()) {
         Decir(stderr, "bindelora: " + error);
         return 1;
     }

@@ -1,13 +1,8 @@
 #include "ordenes_basicas.h"
 
-#include <cerrno>
-#include <cstring>
 #include <ctime>
 
-#include <fcntl.h>
 #include <unistd.h>
-
-#include <sys/stat.h>
 
 #include "core/agenda.h"
 #include "core/archivo.h"
@@ -116,25 +111,6 @@ std::string RutaPropia(const char* argv0)
     char propia[4096];
     const ssize_t largo = ::readlink("/proc/self/exe", propia, sizeof propia - 1);
     return largo > 0 ? std::string(propia, static_cast<std::size_t>(largo)) : std::string(argv0 ? argv0 : "");
-}
-
-int AbrirSalida(const std::string& ruta, std::string& temporal)
-{
-    if (ruta == "-") {
-        temporal.clear();
-        return STDOUT_FILENO;
-    }
-    temporal = ruta + ".tmp-" + std::to_string(::getpid());
-    return ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-}
-
-int CerrarSalida(int fd, const std::string& temporal, const std::string& ruta, bool bien)
-{
-    if (temporal.empty()) return 0;
-    int err = ::close(fd) != 0 ? errno : 0;
-    if (bien && err == 0 && std::rename(temporal.c_str(), ruta.c_str()) != 0) err = errno;
-    if (!bien || err != 0) ::unlink(temporal.c_str());
-    return err;
 }
 
 bool CargarLibro(const std::string& ruta, ListaPibes& lista, bool completa)

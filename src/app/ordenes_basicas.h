@@ -42,14 +42,6 @@ bool EsArchivoDeDatos(const std::string& ruta, const std::string& agenda, const 
 // Says so and gives the exit code of a misuse.
 int NoSobreDatos(const std::string& ruta);
 
-// An export's output goes to a temporary file beside the target, renamed
-// over it only when all was written, so an interrupted run never leaves half
-// a file; "-" is the standard output. AbrirSalida gives the descriptor, or
-// -1 with errno set; CerrarSalida closes it and puts the file in place when
-// bien, or removes it: 0 or the errno of the failure.
-int AbrirSalida(const std::string& ruta, std::string& temporal);
-int CerrarSalida(int fd, const std::string& temporal, const std::string& ruta, bool bien);
-
 // Reads the agenda; false (with the message told) when it cannot be used:
 // a damaged file counts only when completa, else its first records serve.
 bool CargarLibro(const std::string& ruta, ListaPibes& lista, bool completa);

@@ -222,6 +222,34 @@ TEST_F(LineaOrdenes, UnaExportacionNoSeEscribeEncimaDeLosArchivosDeDatos)
     EXPECT_EQ(Ejecutar({"--exportar-vcard", carpeta + "/bindelora.vcf"}, salida), 0);
 }
 
+TEST_F(LineaOrdenes, UnaExportacionFallidaDejaElArchivoComoEstaba)
+{
+    const std::string vcf = carpeta + "/a.vcf";
+    Escribir(vcf, "lo de antes");
+    // An agenda that cannot be read at all.
+    fs::create_directory(Dat());
+    std::string salida;
+    EXPECT_EQ(Ejecutar({"--exportar-vcard", vcf}, salida), 1);
+    EXPECT_EQ(Leer(vcf), "lo de antes");
+    EXPECT_FALSE(errores.empty());
+    fs::remove(Dat());
+
+    // A folder that is not there: told, and nothing left behind.
+    for (const char* modo : {"--exportar-vcard", "--exportar-ics"}) {
+        EXPECT_EQ(Ejecutar({modo, carpeta + "/no-hay/a.out"}, salida), 1) << modo;
+        EXPECT_NE(errores.find("no-hay/a.out"), std::string::npos) << errores;
+    }
+    EXPECT_FALSE(fs::exists(carpeta + "/no-hay"));
+
+    // A damaged agenda still gives the contacts before the damage, and says so.
+    ListaPibes libro;
+    libro.push_back(Pibe("Ana", "Abad"));
+    Escribir(Dat(), SerializarAgenda(libro) + "NOM:Rota\r\nAP1:\r\n");
+    EXPECT_EQ(Ejecutar({"--exportar-vcard", vcf}, salida), 1);
+    EXPECT_EQ(Leer(vcf), ExportarVCard(libro, VersionVCard::V40));
+    EXPECT_NE(errores.find("da\xC3\xB1" "ada"), std::string::npos) << errores;
+}
+
 TEST_F(LineaOrdenes, ImportarVCardEnElOrdenDeInicioYSinTocarLoIlegible)
 {
     Ordenar("Nombre");
