@@ -118,9 +118,9 @@ int HoyOrden(const Fecha& hoy)
 std::vector<std::size_t> OrdenTextosHoy(const std::vector<std::string>& textos)
 {
     // The very rows of the window's list, ordered by its own code.
-    ModeloFilas filas;
-    for (const std::string& t : textos) filas.filas.push_back({{t}, nullptr});
-    return filas.Ordenar();
+    ModeloFilas lista;
+    for (const std::string& t : textos) lista.filas.push_back({{t}, nullptr});
+    return lista.Ordenar();
 }
 
 int EjecutarLineaOrdenes(int& argc, char** argv)

@@ -1,6 +1,6 @@
 #pragma once
-// What the modes for scripts share: their arguments, the help, the messages,
-// the data files read as the window reads them and the exports' output.
+// What the modes for scripts share: their arguments, the help, the messages
+// and the data files, read as the window reads them.
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -9,7 +9,6 @@
 #include "core/avisal.h"
 #include "core/fecha.h"
 #include "core/pibe.h"
-#include "core/vcard.h"
 
 namespace bindelora {
 
