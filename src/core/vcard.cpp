@@ -5,21 +5,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
-#include <mutex>
-#include <thread>
 
 #include "core/agenda.h"
 #include "core/fecha.h"
-#include "core/memoria.h"
 #include "core/orden.h"
-#include "core/paralelo.h"
 #include "core/texto.h"
 #include "core/vcard_interno.h"
 
@@ -405,7 +395,7 @@ std::vector<std::string> Lineas(std::string_view s)
     r.reserve(static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n')) + 1);
     std::size_t inicio = 0;
     for (;;) {
-        std::size_t nl = BuscarUno(s, inicio, '\n', '\n');
+        std::size_t nl = s.find('\n', inicio);
         r.emplace_back(s.substr(inicio, nl == std::string_view::npos ? std::string_view::npos : nl - inicio));
         if (nl == std::string_view::npos) break;
         inicio = nl + 1;
@@ -553,8 +543,7 @@ public:
     bool Fisica(std::string_view& l)
     {
         if (p_ >= d_.size()) return false;
-        Anticipar(d_.data() + p_);
-        std::size_t nl = BuscarUno(d_, p_, '\n', '\n');
+        std::size_t nl = d_.find('\n', p_);
         std::size_t fin = nl == std::string_view::npos ? d_.size() : nl;
         l = d_.substr(p_, fin - p_);
         if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
@@ -606,24 +595,12 @@ class Importador {
 public:
     LecturaVCard r;
     std::size_t tarjetas = 0;  // BEGIN lines seen
-    // Set for a direct import: the contacts go there as records instead
-    // of into r.pibes, keyed for the ordering orden.
-    ParteDirecta* directa = nullptr;
-    std::string_view orden;
 
     void Leer(std::string_view datos)
     {
         // A card of ours takes some 300 bytes; others rarely less than 100.
         const std::size_t previstas = datos.size() / 300 + 16;
-        if (directa) {
-            // Its record takes some three quarters of a card of ours; the
-            // room not used is never touched, so it costs nothing.
-            directa->leidos.reserve(previstas);
-            directa->textos.reserve(datos.size() + datos.size() / 4);
-            directa->claves.reserve(previstas * 48);
-        } else {
-            r.pibes.reserve(previstas);
-        }
+        r.pibes.reserve(previstas);
         Lector lector(datos);
         std::string_view linea;
         Propiedad p;
@@ -809,37 +786,6 @@ private:
         }
     }
 
-    void Entregar(std::unique_ptr<TPibe> p)
-    {
-        if (!directa) {
-            r.pibes.push_back(std::move(p));
-            return;
-        }
-        ParteDirecta& d = *directa;
-        LeidoDirecto l;
-        l.hash = HashContacto({p->Nombre, p->Ape1, p->Ape2, p->Cumple});
-        l.texto = d.textos.size();
-        AnadirRegistroAgenda(*p, d.textos);
-        l.largoTexto = static_cast<std::uint32_t>(d.textos.size() - l.texto);
-        l.largoNombre = static_cast<std::uint32_t>(p->Nombre.size());
-        l.largoApe1 = static_cast<std::uint32_t>(p->Ape1.size());
-        l.largoApe2 = static_cast<std::uint32_t>(p->Ape2.size());
-        l.cumple = p->Cumple;
-        l.clave = d.claves.size();
-        AnadirClaveOrden(*p, orden, d.claves);
-        l.largoClave = static_cast<std::uint32_t>(d.claves.size() - l.clave);
-        const std::size_t corte = FinClaveInsercion(std::string_view(d.claves).substr(l.clave));
-        l.insercion = l.clave;
-        if (corte != std::string_view::npos) {
-            l.largoInsercion = static_cast<std::uint32_t>(corte);
-        } else {
-            l.insercion = d.claves.size();
-            d.claves += ClaveInsercion(*p, orden);
-            l.largoInsercion = static_cast<std::uint32_t>(d.claves.size() - l.insercion);
-        }
-        d.leidos.push_back(l);
-    }
-
     void Terminar(Tarjeta& t)
     {
         auto p = std::make_unique<TPibe>();
@@ -918,112 +864,19 @@ private:
                                           : " caracteres sin equivalente en Windows-1252 se han cambiado por ?"));
         if (t.dec.qpMalo) Aviso(Quien(t, p.get()) + ": quoted-printable mal formado; se ha dejado el texto tal cual.");
         if (t.dec.charsetRaro) Aviso(Quien(t, p.get()) + ": juego de caracteres desconocido; se ha le\xED" "do como UTF-8 o Latin-1.");
-        Entregar(std::move(p));
+        r.pibes.push_back(std::move(p));
     }
 
     static constexpr std::size_t kMaxAvisos = kMaxAvisosVCard;
 };
 
-// Where a file can be read in two halves at once: the start of a
-// "BEGIN:VCARD" line right after an "END:VCARD" line, from the middle on.
-// Reading the halves apart gives what reading the whole gives: no folded
-// or soft-broken line runs on into a line that starts with B, and a card
-// left open before it is reported the same at the end of the first half as
-// at the BEGIN. 0 when there is no such place.
-std::size_t PuntoDeCorte(std::string_view d)
-{
-    constexpr std::string_view kInicio = "\nBEGIN:VCARD";
-    constexpr std::string_view kFin = "\nEND:VCARD";
-    for (std::size_t desde = d.size() / 2;;) {
-        const std::size_t i = d.find(kInicio, desde);
-        if (i == std::string_view::npos) return 0;
-        desde = i + 1;
-        const std::size_t tras = i + kInicio.size();
-        if (tras < d.size() && d[tras] != '\r' && d[tras] != '\n') continue;
-        std::size_t previa = i;
-        if (previa > 0 && d[previa - 1] == '\r') --previa;
-        if (previa >= kFin.size() && d.substr(previa - kFin.size(), kFin.size()) == kFin) return i + 1;
-    }
-}
-
-// The second half's cards are numbered on from the first half's.
-void Renumerar(std::string& aviso, std::size_t desfase)
-{
-    constexpr std::string_view kTarjeta = "Tarjeta ";
-    if (aviso.compare(0, kTarjeta.size(), kTarjeta) != 0) return;
-    std::size_t fin = kTarjeta.size();
-    std::size_t n = 0;
-    while (fin < aviso.size() && aviso[fin] >= '0' && aviso[fin] <= '9') n = n * 10 + static_cast<std::size_t>(aviso[fin++] - '0');
-    aviso.replace(kTarjeta.size(), fin - kTarjeta.size(), std::to_string(n + desfase));
-}
-
-// Reads datos with a, or a large file in two halves at once, the second
-// with b in a second thread (the reading is most of an import's time); b's
-// findings but its contacts are then added to a's. arena(bytes of the
-// second half) is the room its thread's heap is prepared with.
-template <class Arena>
-void LeerEnDosMitades(std::string_view datos, std::size_t minimoParaPartir, Importador& a, Importador& b,
-                      const Arena& arena)
-{
-    const std::size_t corte = datos.size() >= minimoParaPartir ? PuntoDeCorte(datos) : 0;
-    if (corte == 0) {
-        a.Leer(datos);
-        return;
-    }
-    std::thread segundo = EnOtroHilo([&] {
-        PrepararArenaDelHilo(arena(datos.size() - corte));
-        b.Leer(datos.substr(corte));
-    });
-    a.Leer(datos.substr(0, corte));
-    if (segundo.joinable()) segundo.join();
-    LecturaVCard& r = a.r;
-    r.hayTarjetas = r.hayTarjetas || b.r.hayTarjetas;
-    r.ilegibles += b.r.ilegibles;
-    r.avisosTotales += b.r.avisosTotales;
-    for (std::string& aviso : b.r.avisos) {
-        if (r.avisos.size() >= kMaxAvisosVCard) break;
-        Renumerar(aviso, a.tarjetas);
-        r.avisos.push_back(std::move(aviso));
-    }
-}
-
 }  // namespace
-
-LecturaVCard LeerVCard(std::string_view datos, std::size_t minimoParaPartir)
-{
-    Importador a, b;
-    // The contacts take about twice their part of the file.
-    LeerEnDosMitades(datos, minimoParaPartir, a, b, [](std::size_t bytes) { return 2 * bytes; });
-    LecturaVCard& r = a.r;
-    r.pibes.reserve(r.pibes.size() + b.r.pibes.size());
-    for (auto& p : b.r.pibes) r.pibes.push_back(std::move(p));
-    return std::move(r);
-}
-
-void BorrarLecturaDirecta::operator()(LecturaVCardDirecta* l) const { delete l; }
-
-LecturaDirecta LeerVCardDirecta(std::string_view datos, std::string_view orden, std::size_t minimoParaPartir)
-{
-    LecturaDirecta l(new LecturaVCardDirecta);
-    l->orden = orden;
-    Importador a, b;
-    a.directa = &l->partes[0];
-    b.directa = &l->partes[1];
-    a.orden = b.orden = l->orden;
-    // The records and keys take a little more than their part of the file.
-    LeerEnDosMitades(datos, minimoParaPartir, a, b, [](std::size_t bytes) { return bytes + bytes / 2; });
-    l->lectura = std::move(a.r);
-    return l;
-}
-
-LecturaDirecta LeerVCardDirecta(std::string_view datos, std::string_view orden)
-{
-    return LeerVCardDirecta(datos, orden, std::size_t{1} << 20);
-}
 
 LecturaVCard LeerVCard(std::string_view datos)
 {
-    return LeerVCard(datos, std::size_t{1} << 20);
+    Importador importador;
+    importador.Leer(datos);
+    return std::move(importador.r);
 }
 
 }  // namespace bindelora
