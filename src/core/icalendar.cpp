@@ -8,8 +8,6 @@
 
 #include <libical/ical.h>
 
-#include "core/memoria.h"
-#include "core/paralelo.h"
 #include "core/texto.h"
 
 namespace bindelora {
@@ -142,25 +140,15 @@ ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& ho
         r.texto = std::move(calendario);
         return r;
     }
-    // An event takes some 200 bytes. The first half is written straight
-    // after the calendar's lines, the second apart and then added: a copy
-    // of the whole text in fresh memory cost more than making it.
+    // An event takes some 200 bytes.
     r.texto.reserve(calendario.size() + sucesos.size() * 240);
     r.texto.append(calendario, 0, fin);
-    std::string segunda;
 
-    // Then the events, each written out and freed on its own (one big tree
-    // took most of its time in the allocator); a long list in two halves at
-    // once, as no event shares anything with another.
-    EnDosMitades(sucesos.size(), 2000, [&](std::size_t desde, std::size_t hasta) {
-        std::string& eventos = desde == 0 ? r.texto : segunda;
-        if (desde != 0) {
-            // The second thread's heap holds its text and libical's pieces
-            // of each event, twice the text or so.
-            PrepararArenaDelHilo((hasta - desde) * 480);
-            eventos.reserve((hasta - desde) * 240);
-        }
-        for (std::size_t i = desde; i < hasta; ++i) {
+    // Then the events, each written out and freed on its own: one big tree
+    // took most of its time in the allocator.
+    {
+        std::string& eventos = r.texto;
+        for (std::size_t i = 0; i < sucesos.size(); ++i) {
             const Suceso& su = sucesos[i];
             icaltimetype fin = su.inicio;
             icaltime_adjust(&fin, 1, 0, 0, 0);
@@ -185,8 +173,8 @@ ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& ho
             }
             icalcomponent_free(ev);
         }
-    });
-    r.texto.append(segunda).append(calendario, fin);
+    }
+    r.texto.append(calendario, fin);
     return r;
 }
 
