@@ -9,7 +9,6 @@
 #include "core/archivo.h"
 #include "core/avisal.h"
 #include "core/icalendar.h"
-#include "core/memoria.h"
 #include "ordenes_basicas.h"
 #include "platform/carpeta_datos.h"
 
@@ -38,10 +37,6 @@ int ExportarIcs(const std::string& programa, const std::string& archivo)
     const Fecha hoy = HoyLocal();
     const std::string agenda = RutaArchivoDatos(programa, "dat"), avisal = RutaArchivoDatos(programa, "avs");
     if (EsArchivoDeDatos(archivo, agenda, avisal)) return NoSobreDatos(archivo);
-    // Room for the two files as read, and for what the export makes of the
-    // events: their dates and identifiers, and the text, which together take
-    // some sixteen times the events file.
-    const ReservaMemoria reserva(4 * TamanoDatos(agenda, avisal) + 16 * TamanoArchivo(avisal));
     ListaAvisales avisales;
     if (!CargarSucesos(agenda, avisal, hoy, avisales)) return 1;
     const std::time_t t = std::time(nullptr);

@@ -19,7 +19,6 @@
 #include "core/archivo.h"
 #include "core/archivo_avisal.h"
 #include "core/avisal.h"
-#include "core/memoria.h"
 #include "core/orden.h"
 #include "core/paralelo.h"
 #include "core/texto.h"
@@ -83,41 +82,17 @@ int ImportarVCardOrden(const std::string& archivo)
     }
     const std::string_view datos = entrada.Datos();
     const Datos d = RutasDatos();
-    struct stat st;
-    const std::size_t agenda = ::stat(d.agenda.c_str(), &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
-    // The process ends right after: the book and the heap room are left to
-    // the system rather than freed one by one and handed back, which took a
-    // third of a large import. The book takes some three times its file,
-    // the cards read a little more than theirs.
-    struct SinLiberar {
-        explicit SinLiberar(std::size_t bytes) : reserva(bytes) {}
-        ReservaMemoria reserva;
-        ListaPibes lista;
-        LecturaDirecta leida;
-    };
-    static SinLiberar* memoria = nullptr;
-    memoria = new SinLiberar(3 * agenda + datos.size());
-    ListaPibes& lista = memoria->lista;
+    // The process ends right after: the book is left to the system rather
+    // than freed one by one.
+    static ListaPibes* lista = new ListaPibes;
     // The book in the order the window gives it at start, so the new
     // contacts land where the window would put them.
     const std::string orden = OrdenDeInicio();
-    // Each card becomes at once the record the agenda file will hold: the
-    // new contacts are never held one by one. The cards are read while the
-    // book is loaded and sorted, which keeps a core busy a good while.
-    std::thread lectura = EnOtroHilo([&] {
-        PrepararArenaDelHilo(datos.size());
-        memoria->leida = LeerVCardDirecta(datos, orden);
-    });
-    const bool libro = CargarLibro(d.agenda, lista, true);
-    if (libro) OrdenarPibes(lista, orden, TextosEditor{});
-    if (lectura.joinable()) lectura.join();
-    if (!libro) return 1;
-    if (entrada.Cambio()) {
-        Decir(stderr, "bindelora: el archivo " + archivo +
-                          " se ha acortado mientras se le\xED" "a; la agenda no ha cambiado.");
-        return 1;
-    }
-    ResumenImportacion resumen = ImportarDirecta(lista, *memoria->leida, d.agenda, error);
+    if (!CargarLibro(d.agenda, *lista, true)) return 1;
+    OrdenarPibes(*lista, orden, TextosEditor{});
+    ResumenImportacion resumen = ImportarPibes(*lista, LeerVCard(datos), orden);
+    if (resumen.legible && resumen.anadidos > 0 && !GuardarAgenda(d.agenda, *lista, error) && error.empty())
+        error = "No se pudo guardar la agenda.";
     if (!resumen.legible) {
         Decir(stderr, "bindelora: " + TextoResumen(resumen));
         return 1;

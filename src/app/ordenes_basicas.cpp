@@ -12,7 +12,6 @@
 #include "core/agenda.h"
 #include "core/archivo.h"
 #include "core/archivo_avisal.h"
-#include "core/memoria.h"
 #include "core/texto.h"
 #include "platform/carpeta_datos.h"
 
@@ -222,7 +221,6 @@ std::size_t TamanoDatos(const std::string& agenda, const std::string& avisal)
 
 bool TextosHoy(const std::string& agenda, const std::string& avisal, const Fecha& hoy, std::vector<std::string>& textos)
 {
-    const ReservaMemoria reserva(4 * TamanoDatos(agenda, avisal));
     ListaAvisales avisales;
     if (!CargarSucesos(agenda, avisal, hoy, avisales)) return false;
     textos = TextosDeHoy(avisales, hoy);
