@@ -57,6 +57,11 @@ public:
     bool Siguiente(std::string_view& linea)
     {
         for (;;) {
+            if (p_ == fin_) {
+                if (eof_) return false;
+                Rellenar();
+                continue;
+            }
             // The next LF is remembered: a file of CR-only lines would
             // otherwise have the rest of the window searched for every line.
             if (!lfValido_) {
@@ -82,7 +87,6 @@ public:
                 Rellenar();
                 continue;
             }
-            if (p_ == fin_) return false;
             // Last line without a line break.
             linea = std::string_view(p_, static_cast<std::size_t>(fin_ - p_));
             p_ = fin_;

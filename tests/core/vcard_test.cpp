@@ -566,9 +566,9 @@ TEST(VCardImportar, GrandeConMuchosRepetidosYClavesIguales)
     const char* apellidos[] = {"García", "GARCIA", "Pérez", "Núñez", "nuñez", "Ruiz", "de la Fuente"};
     std::mt19937 g(3);
     ListaPibes cartas;
-    for (int i = 0; i < 60000; ++i) {
+    for (int i = 0; i < 8000; ++i) {
         // Few names, so many equal keys; few enough birthdays for repeats.
-        const double cumple = Dia(1900 + static_cast<int>(g() % 100), 1 + static_cast<int>(g() % 12), 1);
+        const double cumple = Dia(1900 + static_cast<int>(g() % 10), 1 + static_cast<int>(g() % 12), 1);
         auto p = PibeVCard(nombres[g() % 10], apellidos[g() % 7], apellidos[g() % 7], cumple);
         p->EMail = std::to_string(i);  // tells the cards apart
         cartas.push_back(std::move(p));
@@ -589,7 +589,7 @@ TEST(VCardImportar, GrandeConMuchosRepetidosYClavesIguales)
     ListaPibes libro;
     const ResumenImportacion r = ImportarPibes(libro, std::move(leidas), "Apellido 1");
     ASSERT_EQ(r.anadidos, esperado.size());
-    EXPECT_GT(r.duplicados, 5000u);
+    EXPECT_GT(r.duplicados, 500u);
     EXPECT_EQ(r.duplicados, cartas.size() - esperado.size());
     ASSERT_EQ(libro.size(), esperado.size());
     for (std::size_t i = 0; i < libro.size(); ++i) ASSERT_EQ(libro[i]->EMail, esperado[i]->EMail) << i;
@@ -632,7 +632,7 @@ TEST(VCardDesdeArchivo, IgualQueDesdeElLibroEnMemoria)
     ArchivoTemporal agenda(".dat");
     ListaPibes libro = LibroAlAzar(7, 300);
     // Lines longer than the reading block.
-    libro[150]->Varios.push_back(std::string(3 << 20, 'n'));
+    libro[150]->Varios.push_back(std::string((1 << 20) + 5, 'n'));
     libro[151]->Nombre = std::string((1 << 20) - 3, 'a');
     std::string error;
     ASSERT_TRUE(GuardarAgenda(agenda.ruta, libro, error));
