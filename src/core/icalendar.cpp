@@ -146,33 +146,29 @@ ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& ho
 
     // Then the events, each written out and freed on its own: one big tree
     // took most of its time in the allocator.
-    {
-        std::string& eventos = r.texto;
-        for (std::size_t i = 0; i < sucesos.size(); ++i) {
-            const Suceso& su = sucesos[i];
-            icaltimetype fin = su.inicio;
-            icaltime_adjust(&fin, 1, 0, 0, 0);
-            icalcomponent* ev = icalcomponent_new(ICAL_VEVENT_COMPONENT);
-            icalcomponent_add_property(ev, icalproperty_new_uid(su.uid.c_str()));
-            icalcomponent_add_property(ev, icalproperty_new_dtstamp(sello));
-            icalcomponent_add_property(ev, icalproperty_new_dtstart(su.inicio));
-            icalcomponent_add_property(ev, icalproperty_new_dtend(fin));
-            if (su.frecuencia != ICAL_NO_RECURRENCE) {
-                icalrecurrencetype regla;
-                icalrecurrencetype_clear(&regla);
-                regla.freq = su.frecuencia;
-                regla.until = su.hasta;
-                icalcomponent_add_property(ev, icalproperty_new_rrule(regla));
-            }
-            icalcomponent_add_property(ev, icalproperty_new_summary(Cp1252AUtf8(su.a->Texto).c_str()));
-            // A reminder, not a busy day.
-            icalcomponent_add_property(ev, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
-            if (char* t = icalcomponent_as_ical_string_r(ev)) {
-                eventos += t;
-                std::free(t);
-            }
-            icalcomponent_free(ev);
+    for (const Suceso& su : sucesos) {
+        icaltimetype fin = su.inicio;
+        icaltime_adjust(&fin, 1, 0, 0, 0);
+        icalcomponent* ev = icalcomponent_new(ICAL_VEVENT_COMPONENT);
+        icalcomponent_add_property(ev, icalproperty_new_uid(su.uid.c_str()));
+        icalcomponent_add_property(ev, icalproperty_new_dtstamp(sello));
+        icalcomponent_add_property(ev, icalproperty_new_dtstart(su.inicio));
+        icalcomponent_add_property(ev, icalproperty_new_dtend(fin));
+        if (su.frecuencia != ICAL_NO_RECURRENCE) {
+            icalrecurrencetype regla;
+            icalrecurrencetype_clear(&regla);
+            regla.freq = su.frecuencia;
+            regla.until = su.hasta;
+            icalcomponent_add_property(ev, icalproperty_new_rrule(regla));
         }
+        icalcomponent_add_property(ev, icalproperty_new_summary(Cp1252AUtf8(su.a->Texto).c_str()));
+        // A reminder, not a busy day.
+        icalcomponent_add_property(ev, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+        if (char* t = icalcomponent_as_ical_string_r(ev)) {
+            r.texto += t;
+            std::free(t);
+        }
+        icalcomponent_free(ev);
     }
     r.texto.append(calendario, fin);
     return r;
