@@ -1,5 +1,7 @@
 #include "frmconfig.h"
 
+#include "accesibilidad.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -67,6 +69,7 @@ TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent)
     // Ctrl+Tab and Ctrl+Shift+Tab reach the tabs from any control of a page.
     PageControl->tabBar()->setFocusPolicy(Qt::StrongFocus);
     PageControl->tabBar()->setAccessibleName(QStringLiteral("Páginas"));
+    NombrarParaAccesibilidad();
 
     connect(btnAceptar, &QPushButton::clicked, this, &TfrmConfig::btnAceptarClick);
     connect(btnCancelar, &QPushButton::clicked, this, &TfrmConfig::btnCancelarClick);
@@ -75,6 +78,27 @@ TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent)
     connect(btnPlay, &QToolButton::clicked, this, &TfrmConfig::btnPlayClick);
     connect(btnRecuperarAgenda, &QPushButton::clicked, this, &TfrmConfig::btnRecuperarAgendaClick);
     connect(btnRecuperarAvisal, &QPushButton::clicked, this, &TfrmConfig::btnRecuperarAvisalClick);
+}
+
+void TfrmConfig::NombrarParaAccesibilidad()
+{
+    namespace acc = bindelora::accesible;
+    acc::InstalarFabrica();
+    for (QWidget* w : std::initializer_list<QWidget*>{imgBorde, imgDat1, imgDat2, imgDat3, imgDat4, BordeTotal,
+                                                      BordeDentro, BevelBindelora, BevelAvisal, BevelPanic, BevelAbajo})
+        acc::Adorno(w);
+    // The radio groups read as their question.
+    acc::Nombrar(Panel1, Label1->text());
+    acc::Nombrar(Panel2, Label2->text());
+    for (QWidget* w : std::initializer_list<QWidget*>{rbSucesosSiempre, rbSucesosSoloUna, rbSucesosNunca})
+        w->setAccessibleDescription(Label3->text());
+    chkReproducirWav->setAccessibleDescription(Label4->text());
+    for (QWidget* w : std::initializer_list<QWidget*>{Label1, Label2, Label3, Label4, rbMostrarLista, rbMostrarDatos,
+                                                      rbMostrarCumples, rbMostrarAvisal, rbOrdenarPorNombre,
+                                                      rbOrdenarPorGrupo, rbOrdenarPorApe1, rbOrdenarPorApe2,
+                                                      rbSucesosSiempre, rbSucesosSoloUna, rbSucesosNunca,
+                                                      chkReproducirWav, btnAceptar, btnCancelar})
+        acc::AvisarTextoCortado(w);
 }
 
 QPixmap TfrmConfig::TiraBorde(const QByteArray& jpeg, QSize tam)

@@ -1,5 +1,7 @@
 #include "frmsucesoshoy.h"
 
+#include "accesibilidad.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
 
@@ -34,6 +36,11 @@ TfrmSucesosHoy::TfrmSucesosHoy(QWidget* parent) : QDialog(parent)
     for (QWidget* w : {static_cast<QWidget*>(img1), static_cast<QWidget*>(img2), static_cast<QWidget*>(img3),
                        static_cast<QWidget*>(img4), static_cast<QWidget*>(Image1), ListView->viewport()})
         w->installEventFilter(this);
+    namespace acc = bindelora::accesible;
+    acc::InstalarFabrica();
+    for (QWidget* w : {img1, img2, img3, img4}) acc::Adorno(w);
+    acc::BotonDibujo(Image1, QStringLiteral("Cerrar"));
+    acc::Nombrar(btnSalir, QStringLiteral("Salir"));
     FormCreate();
 }
 
