@@ -4,7 +4,10 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QFocusFrame>
+#include <QLineEdit>
 #include <QEvent>
 #include <QLabel>
 #include <QMenu>
@@ -172,6 +175,9 @@ void InstalarFabrica()
 void Nombrar(QWidget* w, const QString& nombre, const QString& descripcion)
 {
     w->setAccessibleName(nombre);
+    // An editable combo's field is read on its own.
+    if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->lineEdit())
+        combo->lineEdit()->setAccessibleName(nombre);
     if (!descripcion.isEmpty()) w->setAccessibleDescription(descripcion);
 }
 
@@ -217,39 +223,39 @@ void AvisarTextoCortado(QWidget* w)
     VigiaTexto::Revisar(w);
 }
 
-AnilloFoco::AnilloFoco(QWidget* ventana, std::initializer_list<QAbstractButton*> botones) : QFocusFrame(ventana)
+AnilloFoco::AnilloFoco(QWidget* ventana, std::initializer_list<QAbstractButton*> botones) : QWidget(ventana)
 {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    Adorno(this);
     hide();
     std::vector<QAbstractButton*> lista(botones);
     connect(qApp, &QApplication::focusChanged, this, [this, lista](QWidget*, QWidget* ahora) {
+        boton_ = nullptr;
         for (QAbstractButton* b : lista)
-            if (b == ahora) {
-                setWidget(b);
-                show();
-                raise();
-                return;
-            }
-        setWidget(nullptr);
-        hide();
+            if (b == ahora) boton_ = b;
+        if (!boton_) {
+            hide();
+            return;
+        }
+        setGeometry(QRect(boton_->mapTo(parentWidget(), QPoint(0, 0)), boton_->size()));
+        show();
+        raise();
     });
 }
 
 void AnilloFoco::paintEvent(QPaintEvent*)
 {
-    if (!widget()) return;
-    // The button's own rectangle within the frame, whatever margin the style gives.
-    const QRect boton(widget()->mapTo(parentWidget(), QPoint(0, 0)) - pos(), widget()->size());
+    // Black and white dots: seen on any picture.
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, false);
     QPen pen(QColor(0, 0, 0));
     pen.setStyle(Qt::DotLine);
-    pen.setWidth(1);
     p.setPen(pen);
-    p.drawRect(boton.adjusted(2, 2, -3, -3));
+    p.drawRect(rect().adjusted(2, 2, -3, -3));
     pen.setColor(QColor(255, 255, 255));
-    pen.setDashOffset(1);
     p.setPen(pen);
-    p.drawRect(boton.adjusted(3, 3, -4, -4));
+    p.drawRect(rect().adjusted(3, 3, -4, -4));
 }
 
 }  // namespace bindelora::accesible

@@ -2,7 +2,7 @@
 // What a screen reader and the keyboard meet in the windows: names, pictures
 // left out of the accessibility tree, pictures that act as buttons, the
 // views behind the front one, and a focus ring for the picture buttons.
-#include <QFocusFrame>
+#include <QWidget>
 #include <QString>
 #include <initializer_list>
 
@@ -30,13 +30,16 @@ void AvisarTextoCortado(QWidget* w);
 
 // A dotted ring inside whichever of the buttons has the keyboard focus;
 // the buttons look as before while they have none.
-class AnilloFoco : public QFocusFrame {
+class AnilloFoco : public QWidget {
     Q_OBJECT
 public:
     AnilloFoco(QWidget* ventana, std::initializer_list<QAbstractButton*> botones);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+
+private:
+    QWidget* boton_ = nullptr;
 };
 
 }  // namespace bindelora::accesible
