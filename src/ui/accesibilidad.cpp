@@ -162,6 +162,35 @@ protected:
     }
 };
 
+// Tells a screen reader which view came to the front: the tree changed
+// without any widget being shown or hidden.
+class VigiaVista : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() != QEvent::ZOrderChange || !QAccessible::isActive()) return false;
+        QWidget* padre = static_cast<QWidget*>(o)->parentWidget();
+        if (!padre) return false;
+        for (QObject* h : padre->children()) {
+            if (!h->property(kVista).toBool()) continue;
+            QAccessible::State cambio;
+            cambio.invisible = true;
+            cambio.offscreen = true;
+            QAccessibleStateChangeEvent estado(h, cambio);
+            QAccessible::updateAccessibility(&estado);
+            QAccessibleEvent visto(h, EnFrente(static_cast<QWidget*>(h)) ? QAccessible::ObjectShow
+                                                                         : QAccessible::ObjectHide);
+            QAccessible::updateAccessibility(&visto);
+        }
+        QAccessibleEvent orden(padre, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&orden);
+        return false;
+    }
+};
+
 }  // namespace
 
 void InstalarFabrica()
@@ -195,8 +224,10 @@ void BotonDibujo(QLabel* w, const QString& nombre)
 
 void Vista(QWidget* panel, const QString& nombre)
 {
+    static VigiaVista* vigia = new VigiaVista(qApp);
     panel->setProperty(kVista, true);
     panel->setAccessibleName(nombre);
+    panel->installEventFilter(vigia);
 }
 
 bool EsVista(const QWidget* w)
