@@ -1,6 +1,7 @@
 #include "frmabout.h"
 
 #include "accesibilidad.h"
+#include "dibujo_svg.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -87,6 +88,9 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
     acc::InstalarFabrica();
     for (QWidget* w : {img1, img2, img3, img4}) acc::Adorno(w);
     acc::BotonDibujo(Image1, QStringLiteral("Cerrar"));
+    for (QLabel* l : {img1, img2, img3, img4})
+        bindelora::DibujarDesdeSvg(l, QStringLiteral(":/ventanas/ab_") + l->objectName() + QStringLiteral(".svg"));
+    bindelora::DibujarDesdeSvg(Image1, QStringLiteral(":/ventanas/cerrar.svg"));
     acc::Nombrar(btnSalir, QStringLiteral("Salir"));
     FormCreate();
 }

@@ -7,6 +7,7 @@
 #include "celdasdia.h"
 #include "core/avisal.h"
 #include "core/calendario.h"
+#include "dibujo_svg.h"
 #include "frmbindelora.h"
 #include "platform/reloj.h"
 
@@ -50,6 +51,13 @@ void TfrmBindelora::PrepararAccesibilidad()
     btnAbout->setFocusPolicy(Qt::TabFocus);
     acc::Nombrar(btnAbout, QStringLiteral("Acerca de Bindelora"));
     new acc::AnilloFoco(this, {btnAbout, btnLista, btnDatos, btnCumples, btnAvisal, btnConfig});
+    for (QPushButton* b : {btnLista, btnDatos, btnCumples, btnAvisal, btnConfig})
+        DibujarBotonDesdeSvg(b, QStringLiteral(":/img/") + b->objectName());
+    for (QLabel* l : {img11, img12, img13, img21, img23, img31, img32, img33, s1, s2, s3, s4, s5, mini1, mini2, cerr1,
+                      cerr2})
+        DibujarDesdeSvg(l, QStringLiteral(":/img/") + l->objectName() + QStringLiteral(".svg"));
+    DibujarDesdeSvg(ImageHagaClicAqui, QStringLiteral(":/img/hagaclicaqui.svg"));
+    DibujarDesdeSvg(ImageNewAvisal, QStringLiteral(":/img/newavisal.svg"));
 
     for (QWidget* w : std::initializer_list<QWidget*>{img11, img12, img13, img21, img23, img31, img32, img33, s1, s2,
                                                       s3, s4, s5, mini2, cerr2, ImageNewAvisal, Bevel2, Bevel1, Bevel3,

@@ -1,6 +1,7 @@
 #include "frmconfig.h"
 
 #include "accesibilidad.h"
+#include "dibujo_svg.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -87,6 +88,8 @@ void TfrmConfig::NombrarParaAccesibilidad()
     for (QWidget* w : std::initializer_list<QWidget*>{imgBorde, imgDat1, imgDat2, imgDat3, imgDat4, BordeTotal,
                                                       BordeDentro, BevelBindelora, BevelAvisal, BevelPanic, BevelAbajo})
         acc::Adorno(w);
+    for (QLabel* l : {imgDat1, imgDat2, imgDat3, imgDat4})
+        bindelora::DibujarDesdeSvg(l, QStringLiteral(":/ventanas/cf_dat.svg"));
     // The radio groups read as their question.
     acc::Nombrar(Panel1, Label1->text());
     acc::Nombrar(Panel2, Label2->text());

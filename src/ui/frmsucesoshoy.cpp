@@ -1,6 +1,7 @@
 #include "frmsucesoshoy.h"
 
 #include "accesibilidad.h"
+#include "dibujo_svg.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -40,6 +41,9 @@ TfrmSucesosHoy::TfrmSucesosHoy(QWidget* parent) : QDialog(parent)
     acc::InstalarFabrica();
     for (QWidget* w : {img1, img2, img3, img4}) acc::Adorno(w);
     acc::BotonDibujo(Image1, QStringLiteral("Cerrar"));
+    for (QLabel* l : {img1, img2, img3, img4})
+        bindelora::DibujarDesdeSvg(l, QStringLiteral(":/ventanas/sh_") + l->objectName() + QStringLiteral(".svg"));
+    bindelora::DibujarDesdeSvg(Image1, QStringLiteral(":/ventanas/cerrar.svg"));
     acc::Nombrar(btnSalir, QStringLiteral("Salir"));
     FormCreate();
 }
