@@ -26,6 +26,7 @@ constexpr const char* kBotonDibujo = "bindeloraBotonDibujo";
 constexpr const char* kVista = "bindeloraVista";
 constexpr const char* kConAdornos = "bindeloraConAdornos";
 constexpr const char* kAyudaPropia = "bindeloraAyudaPropia";
+constexpr const char* kAyudaPuesta = "bindeloraAyudaPuesta";
 
 bool EnElArbol(const QWidget* w)
 {
@@ -135,7 +136,8 @@ bool NoCabe(const QWidget* w)
     }
     if (auto* b = qobject_cast<const QAbstractButton*>(w)) {
         if (b->text().isEmpty()) return false;
-        return b->sizeHint().width() > b->width() + 6;
+        const int icono = b->icon().isNull() ? 0 : b->iconSize().width() + 4;
+        return fm.horizontalAdvance(SinAceleradores(b->text())) + icono + 8 > b->width();
     }
     return false;
 }
@@ -146,17 +148,24 @@ public:
 
     static void Revisar(QWidget* w)
     {
+        // A tooltip that someone else set since is the widget's own now.
+        if (w->toolTip() != w->property(kAyudaPuesta).toString()) w->setProperty(kAyudaPropia, w->toolTip());
         const QString propia = w->property(kAyudaPropia).toString();
         const QString texto = qobject_cast<QLabel*>(w) ? SinAceleradores(static_cast<QLabel*>(w)->text())
                                                        : SinAceleradores(static_cast<QAbstractButton*>(w)->text());
-        if (NoCabe(w)) w->setToolTip(propia.isEmpty() ? texto : propia + QStringLiteral("\n") + texto);
-        else w->setToolTip(propia);
+        const QString ayuda = !NoCabe(w) || propia.contains(texto) ? propia
+                              : propia.isEmpty()                  ? texto
+                                                                  : propia + QStringLiteral("\n") + texto;
+        w->setProperty(kAyudaPuesta, ayuda);
+        if (w->toolTip() != ayuda) w->setToolTip(ayuda);
     }
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override
     {
-        if (e->type() == QEvent::FontChange || e->type() == QEvent::Show || e->type() == QEvent::Resize)
+        // A paint also follows a new text, which no event announces.
+        if (e->type() == QEvent::FontChange || e->type() == QEvent::Show || e->type() == QEvent::Resize ||
+            e->type() == QEvent::Paint)
             Revisar(static_cast<QWidget*>(o));
         return false;
     }
@@ -248,10 +257,20 @@ bool EnFrente(const QWidget* panel)
 
 void AvisarTextoCortado(QWidget* w)
 {
+    if (w->property(kAyudaPropia).isValid()) return;
     static VigiaTexto* vigia = new VigiaTexto(qApp);
     w->setProperty(kAyudaPropia, w->toolTip());
+    w->setProperty(kAyudaPuesta, w->toolTip());
     w->installEventFilter(vigia);
     VigiaTexto::Revisar(w);
+}
+
+void AvisarTextosCortados(QWidget* ventana)
+{
+    for (QLabel* l : ventana->findChildren<QLabel*>())
+        if (!qobject_cast<TEtiquetaDia*>(l) && !l->text().isEmpty()) AvisarTextoCortado(l);
+    for (QAbstractButton* b : ventana->findChildren<QAbstractButton*>())
+        if (!b->text().isEmpty()) AvisarTextoCortado(b);
 }
 
 AnilloFoco::AnilloFoco(QWidget* ventana, std::initializer_list<QAbstractButton*> botones) : QWidget(ventana)

@@ -27,6 +27,8 @@ bool EnFrente(const QWidget* panel);
 // A text that does not fit its fixed box gets its whole text as a tooltip;
 // checked again whenever the font changes.
 void AvisarTextoCortado(QWidget* w);
+// The same for every label and button of a window that shows a text.
+void AvisarTextosCortados(QWidget* ventana);
 
 // A dotted ring inside whichever of the buttons has the keyboard focus;
 // the buttons look as before while they have none.

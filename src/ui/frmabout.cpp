@@ -92,6 +92,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
         bindelora::DibujarDesdeSvg(l, QStringLiteral(":/ventanas/ab_") + l->objectName() + QStringLiteral(".svg"));
     bindelora::DibujarDesdeSvg(Image1, QStringLiteral(":/ventanas/cerrar.svg"));
     acc::Nombrar(btnSalir, QStringLiteral("Salir"));
+    acc::AvisarTextosCortados(this);
     FormCreate();
 }
 

@@ -122,12 +122,8 @@ void TfrmBindelora::PrepararAccesibilidad()
                                  lblCalViernes, lblCalSabado, lblCalDomingo};
     for (int i = 0; i < 7; ++i) acc::Nombrar(cabeceras[i], QString::fromUtf8(semana[i]));
 
-    for (QWidget* w : std::initializer_list<QWidget*>{Label1, Label2, Label3, Label4, Label5, lblEMail, Label9, Label7,
-                                                      Label8, Label6, Label10, Label11, Label12, Label13, Label14,
-                                                      Label15, Label21, Label16, Label17, Label18, btnNuevo, btnEliminar,
-                                                      btnActualizar, btnAvisalNuevo, btnAvisalEliminar,
-                                                      btnAvisalActualizar, btnNuevaBusqueda, btnBuscarAhora, lblNomMes})
-        acc::AvisarTextoCortado(w);
+    acc::AvisarTextosCortados(this);
+    acc::AvisarTextoCortado(lblNomMes);  // empty until the month is drawn
 }
 
 void TfrmBindelora::PrepararTecladoCalendario()

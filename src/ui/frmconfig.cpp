@@ -90,18 +90,17 @@ void TfrmConfig::NombrarParaAccesibilidad()
         acc::Adorno(w);
     for (QLabel* l : {imgDat1, imgDat2, imgDat3, imgDat4})
         bindelora::DibujarDesdeSvg(l, QStringLiteral(":/ventanas/cf_dat.svg"));
+    // A larger font hides tabs behind scroll buttons: each keeps its whole text.
+    for (int i = 0; i < PageControl->count(); ++i)
+        if (PageControl->tabToolTip(i).isEmpty())
+            PageControl->setTabToolTip(i, PageControl->tabText(i).remove(QLatin1Char('&')));
     // The radio groups read as their question.
     acc::Nombrar(Panel1, Label1->text());
     acc::Nombrar(Panel2, Label2->text());
     for (QWidget* w : std::initializer_list<QWidget*>{rbSucesosSiempre, rbSucesosSoloUna, rbSucesosNunca})
         w->setAccessibleDescription(Label3->text());
     chkReproducirWav->setAccessibleDescription(Label4->text());
-    for (QWidget* w : std::initializer_list<QWidget*>{Label1, Label2, Label3, Label4, rbMostrarLista, rbMostrarDatos,
-                                                      rbMostrarCumples, rbMostrarAvisal, rbOrdenarPorNombre,
-                                                      rbOrdenarPorGrupo, rbOrdenarPorApe1, rbOrdenarPorApe2,
-                                                      rbSucesosSiempre, rbSucesosSoloUna, rbSucesosNunca,
-                                                      chkReproducirWav, btnAceptar, btnCancelar})
-        acc::AvisarTextoCortado(w);
+    acc::AvisarTextosCortados(this);
 }
 
 QPixmap TfrmConfig::TiraBorde(const QByteArray& jpeg, QSize tam)

@@ -45,6 +45,7 @@ TfrmSucesosHoy::TfrmSucesosHoy(QWidget* parent) : QDialog(parent)
         bindelora::DibujarDesdeSvg(l, QStringLiteral(":/ventanas/sh_") + l->objectName() + QStringLiteral(".svg"));
     bindelora::DibujarDesdeSvg(Image1, QStringLiteral(":/ventanas/cerrar.svg"));
     acc::Nombrar(btnSalir, QStringLiteral("Salir"));
+    acc::AvisarTextosCortados(this);
     FormCreate();
 }
 
