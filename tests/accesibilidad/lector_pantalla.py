@@ -158,10 +158,12 @@ def buscar_aplicacion(pyatspi):
 
 def leer(pyatspi):
     app = esperar(lambda: buscar_aplicacion(pyatspi), 20, "la aplicación bindelora en el escritorio")
-    botones = esperar(lambda: {n.name: n for n in descendientes(app)
-                               if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name in BOTONES}
-                      if len({n.name for n in descendientes(app) if n.name in BOTONES}) == len(BOTONES) else None,
-                      20, "los botones de vista " + ", ".join(BOTONES))
+
+    def botones_de_vista():
+        hallados = {n.name: n for n in descendientes(app)
+                    if n.name in BOTONES and n.getRole() == pyatspi.ROLE_PUSH_BUTTON}
+        return hallados if len(hallados) == len(BOTONES) else None
+    botones = esperar(botones_de_vista, 20, "los botones de vista " + ", ".join(BOTONES))
     for nombre in BOTONES:
         b = botones[nombre]
         if not b.getState().contains(pyatspi.STATE_FOCUSABLE):
@@ -169,10 +171,10 @@ def leer(pyatspi):
 
     # Avisal through its action, as a screen reader presses it.
     accion = botones["Avisal"].queryAction()
-    nombres = [accion.getName(i) for i in range(accion.nActions)]
-    if "Press" not in nombres and "press" not in [n.lower() for n in nombres]:
+    nombres = [accion.getName(i).lower() for i in range(accion.nActions)]
+    if "press" not in nombres:
         raise Fallo("Avisal no ofrece pulsar: %s" % nombres)
-    accion.doAction([n.lower() for n in nombres].index("press"))
+    accion.doAction(nombres.index("press"))
 
     hoy = datetime.date.today()
     esperado = "%d de %s de %d, hoy" % (hoy.day, MESES[hoy.month], hoy.year)
