@@ -54,8 +54,10 @@ TEST_F(TecladoAvisal, UnDiaEnteroSinRaton)
     EXPECT_EQ(static_cast<TEtiquetaDia*>(QApplication::focusWidget())->text(), QStringLiteral("3"));
     Teclas(Qt::Key_Down);
 
+    const QImage conFoco = diez->grab().toImage();
     Teclas(Qt::Key_Return);  // as a click on the day: its entry is chosen
     EXPECT_EQ(QApplication::focusWidget(), f->ListViewAvisal);
+    EXPECT_NE(diez->grab().toImage(), conFoco);  // the focus was seen on the day
     EXPECT_EQ(f->edtAvisalTexto->text(), QStringLiteral("Cena"));
     ASSERT_NE(f->AvisalActual, nullptr);
 
