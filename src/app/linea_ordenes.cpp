@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 
 #include "core/agenda.h"
+#include "core/texto.h"
 #include "core/orden.h"
 #include "core/vcard.h"
 #include "platform/bloqueo.h"
@@ -23,6 +24,7 @@
 #include "platform/ruta_ejecutable.h"
 #include "exportaciones.h"
 #include "ordenes_basicas.h"
+#include "sincronizar.h"
 #include "tlistview.h"
 
 namespace bindelora {
@@ -48,6 +50,21 @@ std::string OrdenDeInicio()
     if (reg.AbrirClave(false)) reg.LeerCadena("AlEjecutarOrdenar", orden);
     if (orden == "Nombre" || orden == "Apellido 2" || orden == "Grupo") return orden;
     return "Apellido 1";
+}
+
+// Both ways with the sync folder of the settings, under the lock.
+int SincronizarOrden()
+{
+    Registro& reg = Registro::instancia();
+    std::string carpeta;
+    if (reg.AbrirClave(false)) reg.LeerCadena("CarpetaSincronizacion", carpeta);
+    if (carpeta.empty()) {
+        Decir(stderr, "bindelora: no hay carpeta de sincronizaci\xF3n en la configuraci\xF3n.");
+        return 1;
+    }
+    const Datos d = RutasDatos();
+    return DecirSincronizar(
+        SincronizarDatos(d.agenda, d.avisal, Cp1252AUtf8(carpeta), OrdenDeInicio(), HoyLocal(), AhoraUtc()));
 }
 
 // The whole input ("-": standard input); false with the reason in error.
@@ -150,7 +167,7 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     // files, the window's exit save would wipe it out. The other modes only
     // read what is on disk and need no lock.
     std::unique_ptr<BloqueoDatos> bloqueo;
-    if (modo == "--importar-vcard") {
+    if (modo == "--importar-vcard" || modo == "--sincronizar") {
         bloqueo = std::make_unique<BloqueoDatos>(RutaArchivoDatos(programa, "dat"));
         if (bloqueo->estado() == BloqueoDatos::Estado::Ocupado) {
             std::fprintf(stderr, "%s\n", TextoYaAbierta(bloqueo->Carpeta()).toLocal8Bit().constData());
@@ -160,6 +177,7 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     }
 
     const int codigo = modo == "--importar-vcard" ? ImportarVCardOrden(resto[0])
+                       : modo == "--sincronizar"  ? SincronizarOrden()
                                                   : HoyOrden(resto.empty() ? HoyLocal() : orden.fecha);
     std::fflush(stdout);
     RutaEjecutable::setInstancia(nullptr);

@@ -20,6 +20,7 @@ constexpr std::string_view kAyuda =
     "     bindelora --importar-vcard ARCHIVO\n"
     "     bindelora --exportar-ics ARCHIVO\n"
     "     bindelora --hoy [AAAA-MM-DD]\n"
+    "     bindelora --sincronizar\n"
     "     bindelora --help\n"
     "\n"
     "Sin opciones (o con una de las cuatro vistas) abre la ventana.\n"
@@ -29,6 +30,8 @@ constexpr std::string_view kAyuda =
     "                            que no estuvieran ya; resume lo hecho\n"
     "  --exportar-ics ARCHIVO    escribe los sucesos del Avisal en iCalendar\n"
     "  --hoy [AAAA-MM-DD]        escribe los sucesos de hoy (o de ese d\xC3\xAD" "a), uno por l\xC3\xAD" "nea\n"
+    "  --sincronizar             intercambia los cambios con la carpeta de sincronizaci\xC3\xB3n\n"
+    "                            de la configuraci\xC3\xB3n, en los dos sentidos; resume lo hecho\n"
     "  --help                    esta ayuda\n"
     "\n"
     "ARCHIVO puede ser - (la salida o la entrada est\xC3\xA1ndar).\n"
@@ -71,10 +74,11 @@ int LeerOrden(int argc, char** argv, Orden& orden)
     if (argc < 2) return -1;
     const std::string_view modo = argv[1];
     if (modo != "--exportar-vcard" && modo != "--importar-vcard" && modo != "--exportar-ics" && modo != "--hoy" &&
-        modo != "--help")
+        modo != "--sincronizar" && modo != "--help")
         return -1;
     orden = Orden{std::string(modo), {}, false, {}};
     if (modo == "--help") return 0;
+    if (modo == "--sincronizar") return argc == 2 ? 0 : ErrorUso("--sincronizar no admite argumentos");
     for (int i = 2; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--vcard3" && modo == "--exportar-vcard") orden.vcard3 = true;
         else orden.resto.emplace_back(argv[i]);

@@ -1,6 +1,5 @@
-// Drives the book for the integration test, as the program would:
-//   conductor sinc AGENDA AVISAL CARPETA            one headless exchange
-//   conductor sesion AGENDA AVISAL CARPETA OPS...   a run of the window:
+// Drives the book for the integration test as a run of the window does:
+//   conductor sesion AGENDA AVISAL CARPETA OPS...
 // start exchange, the edits OPS made in between, the data files written,
 // end exchange. OPS: cambiar:NOMBRE:CAMPO:VALOR, borrar:NOMBRE,
 // anadir:NOMBRE:APE1:MOVIL, scambiar:TEXTO:NUEVO, sborrar:TEXTO,
@@ -114,11 +113,10 @@ int Sesion(const std::string& agenda, const std::string& avisal, const std::stri
 int main(int argc, char** argv)
 {
     if (argc < 5) {
-        std::fprintf(stderr, "uso: conductor sinc|sesion AGENDA AVISAL CARPETA [OPS...]\n");
+        std::fprintf(stderr, "uso: conductor sesion AGENDA AVISAL CARPETA [OPS...]\n");
         return 2;
     }
     const std::string modo = argv[1];
-    if (modo == "sinc") return DecirSincronizar(SincronizarDatos(argv[2], argv[3], argv[4], "Nombre", kHoy, AhoraUtc()));
     if (modo == "sesion") return Sesion(argv[2], argv[3], argv[4], argc - 5, argv + 5);
     return 2;
 }

@@ -5,10 +5,11 @@ program's folder and a second folder, the "phone", to and from it. Each
 change made on one side must arrive on the other: adding, changing and
 deleting a contact and an entry on each side, and a conflict.
 
-    integracion.py CONDUCTOR
+    integracion.py CONDUCTOR BINDELORA
 
-CONDUCTOR runs the program's exchanges (see conductor.cpp). Any failure,
-including not being able to start the services, fails the test."""
+BINDELORA --sincronizar runs the headless exchanges, CONDUCTOR the runs of
+the window (see conductor.cpp). Any failure, including not being able to
+start the services, fails the test."""
 
 import os
 import shutil
@@ -20,7 +21,11 @@ import time
 import urllib.request
 
 CONDUCTOR = sys.argv[1]
+PROGRAMA = sys.argv[2] if len(sys.argv) > 2 else None
 RAIZ = tempfile.mkdtemp(prefix="bindelora-integracion-")
+# A copy of the program in a folder of its own keeps its data beside it.
+COPIA = os.path.join(RAIZ, "datos", "bindelora")
+ENTORNO = dict(os.environ, XDG_CONFIG_HOME=os.path.join(RAIZ, "config"), XDG_DATA_HOME=os.path.join(RAIZ, "xdg"))
 AGENDA = os.path.join(RAIZ, "datos", "bindelora.dat")
 AVISAL = os.path.join(RAIZ, "datos", "bindelora.avs")
 CARPETA = os.path.join(RAIZ, "sinc")
@@ -112,7 +117,22 @@ def conductor(*args):
 
 
 def intercambio():
-    return conductor("sinc", AGENDA, AVISAL, CARPETA)
+    r = subprocess.run([COPIA, "--sincronizar"], capture_output=True, text=True, timeout=120, env=ENTORNO)
+    sys.stdout.write(r.stdout)
+    if r.returncode != 0:
+        sys.stderr.write(r.stderr)
+        raise SystemExit(f"FALLO: bindelora --sincronizar termina con {r.returncode}")
+    comprobar("bindelora --sincronizar da una línea de resumen", r.stdout.startswith("Sincronización: "))
+    return r.stdout
+
+
+def preparar_programa():
+    shutil.copy2(PROGRAMA, COPIA)
+    reg = os.path.join(RAIZ, "config", "Quenturo", "Bindelora.reg")
+    os.makedirs(os.path.dirname(reg))
+    with open(reg, "w", encoding="cp1252", newline="\r\n") as f:
+        f.write('REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quenturo\\Bindelora]\n'
+                f'"AlEjecutarOrdenar"="Nombre"\n"CarpetaSincronizacion"="{CARPETA}"\n')
 
 
 def sesion(*ops):
@@ -179,6 +199,7 @@ def comprobar(que, cierto):
 
 def pruebas():
     os.makedirs(os.path.dirname(AGENDA))
+    preparar_programa()
     os.makedirs(os.path.join(MOVIL, "contactos"))
     os.makedirs(os.path.join(MOVIL, "sucesos"))
     # The program's first exchange makes its folders; vdirsyncer then makes
@@ -275,6 +296,9 @@ def main():
         MOVIL = sys.argv[2]
         editar_movil("contactos", sys.argv[3], sys.argv[3], sys.argv[4])
         return 0
+    if not PROGRAMA or not os.access(PROGRAMA, os.X_OK):
+        print("FALLO: falta el programa bindelora")
+        return 1
     for programa in ("radicale", "vdirsyncer"):
         if not shutil.which(programa):
             print(f"FALLO: falta {programa} (make deps lo instala)")
