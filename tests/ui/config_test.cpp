@@ -1,5 +1,6 @@
 // The settings dialog: opening from the settings, Aceptar and Cancelar,
-// the sound file, the recoveries with their mends, keys and the strip.
+// the sound file, the recoveries with their mends, keys and the strip, the
+// sync folder and the reminder at login.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
@@ -7,10 +8,13 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QToolButton>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "entorno.h"
 #include "frmconfig.h"
+#include "platform/autoarranque.h"
 #include "platform/dialogo_archivo.h"
 #include "platform/sonido.h"
 #include "tlistview.h"
@@ -26,6 +30,9 @@ protected:
         EntornoVentanas::SetUp();
         Sonido::setInstancia(&sonido);
         DialogoArchivo::setInstancia(&dialogo);
+        // The login entry goes to a folder of the test's own.
+        if (const char* antes = std::getenv("XDG_CONFIG_HOME")) configAnterior = antes;
+        ::setenv("XDG_CONFIG_HOME", (carpeta.path() + "/config").toUtf8().constData(), 1);
     }
     void TearDown() override
     {
@@ -33,6 +40,8 @@ protected:
         EntornoVentanas::TearDown();
         Sonido::setInstancia(nullptr);
         DialogoArchivo::setInstancia(nullptr);
+        if (configAnterior) ::setenv("XDG_CONFIG_HOME", configAnterior->c_str(), 1);
+        else ::unsetenv("XDG_CONFIG_HOME");
     }
 
     TfrmBindelora* IniciarConAgenda()
@@ -68,6 +77,7 @@ protected:
 
     SonidoFalso sonido;
     DialogoArchivoFalso dialogo;
+    std::optional<std::string> configAnterior;
 };
 
 }  // namespace
@@ -76,7 +86,7 @@ TEST_F(Configuracion, AlAbrirLosControlesSiguenALaConfiguracion)
 {
     TfrmBindelora* f = IniciarConAgenda();
     f->move(20, 10);
-    f->Config = {"EXTRA", "nombre", "NUNCA", true, ""};
+    f->Config = {"EXTRA", "nombre", "NUNCA", true, "", ""};
     Abrir(f);
     TfrmConfig* d = frmConfig;
     ASSERT_EQ(ventanas.modales.size(), 1u);
@@ -97,7 +107,7 @@ TEST_F(Configuracion, AlAbrirLosControlesSiguenALaConfiguracion)
     EXPECT_TRUE(d->btnRecuperarAgenda->toolTip().contains(QStringLiteral("bindelora.dat")));
 
     d->hide();
-    f->Config = {"AVISAL", "Grupo", "SOLO_UNA", false, "/x/a.wav"};
+    f->Config = {"AVISAL", "Grupo", "SOLO_UNA", false, "/x/a.wav", "/srv/sinc"};
     Abrir(f);
     EXPECT_TRUE(d->rbMostrarAvisal->isChecked());
     EXPECT_TRUE(d->rbOrdenarPorGrupo->isChecked());
@@ -420,10 +430,10 @@ TEST_F(Configuracion, TeclasFocoYNombresAccesibles)
                        static_cast<QWidget*>(d->btnCancelar)})
         EXPECT_NE(std::find(alcanzados.begin(), alcanzados.end(), w), alcanzados.end()) << w->objectName().toStdString();
 
-    // Ctrl+Tab from inside the memo still turns the page.
+    // Ctrl+Tab from inside the memo still turns the page, to the last one.
     d->MemoPanic->setFocus();
     Tecla(d->MemoPanic, Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(d->PageControl->currentIndex(), 0);
+    EXPECT_EQ(d->PageControl->currentIndex(), 3);
 
     // Every control that takes the focus has a name for screen readers.
     for (QWidget* w : d->findChildren<QWidget*>()) {
@@ -444,6 +454,21 @@ TEST_F(Configuracion, DisposicionTextosYTira)
     EXPECT_EQ(d->PageControl->tabText(0), "Bindelora");
     EXPECT_EQ(d->PageControl->tabText(1), "Avisal");
     EXPECT_EQ(d->PageControl->tabText(2), "Panic!");
+    // The sync page comes last; the others keep their places.
+    ASSERT_EQ(d->PageControl->count(), 4);
+    EXPECT_EQ(d->PageControl->tabText(3), "Sincronización");
+    EXPECT_EQ(d->PageControl->widget(0), d->TabSheet1);
+    EXPECT_EQ(d->PageControl->widget(2), d->TabSheet3);
+    for (QWidget* w : {static_cast<QWidget*>(d->edtCarpetaSincronizacion),
+                       static_cast<QWidget*>(d->btnExaminarSincronizacion), static_cast<QWidget*>(d->chkAvisarAlIniciar)}) {
+        EXPECT_TRUE(d->TabSheet4->isAncestorOf(w)) << w->objectName().toStdString();
+        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+        EXPECT_TRUE(d->BevelSincronizacion->geometry().contains(w->geometry())) << w->objectName().toStdString();
+    }
+    EXPECT_EQ(d->btnExaminarSincronizacion->text(), "Examinar…");
+    EXPECT_EQ(d->chkAvisarAlIniciar->text(), "Avisarme al iniciar la sesión");
+    EXPECT_TRUE(d->LabelSincronizacion1->text().contains("un archivo por cada contacto"));
+    EXPECT_TRUE(d->LabelSincronizacion2->text().contains("vdirsyncer"));
     EXPECT_EQ(d->Label3->text(), "Mostrar la ventana \"Sucesos para hoy\"...");
     EXPECT_EQ(d->rbSucesosSoloUna->text(), "Sólo una vez por sesión");
     EXPECT_EQ(d->btnAceptar->text(), "&Aceptar");
@@ -469,4 +494,107 @@ TEST_F(Configuracion, DisposicionTextosYTira)
     EXPECT_EQ(liso.size(), QSize(70, 277));
     EXPECT_EQ(liso.pixel(3, 3), liso.pixel(60, 250));
     EXPECT_EQ(TfrmConfig::TiraBorde(QByteArray(), QSize(70, 277)).size(), QSize(70, 277));
+}
+
+TEST_F(Configuracion, LaCarpetaDeSincronizacionVaYVuelveDelAlmacen)
+{
+    // First start: the key is made with the sixth value too, empty.
+    TfrmBindelora* f = IniciarConAgenda();
+    EXPECT_EQ(std::get<std::string>(registro.valores.at("CarpetaSincronizacion")), "");
+    EXPECT_EQ(f->Config.CarpetaSincronizacion, "");
+    Cerrar();
+
+    registro.valores["CarpetaSincronizacion"] = std::string("/home/ana/Sincronizaci\xF3n");
+    f = IniciarConAgenda();
+    EXPECT_EQ(f->Config.CarpetaSincronizacion, "/home/ana/Sincronizaci\xF3n");
+    Abrir(f);
+    TfrmConfig* d = frmConfig;
+    EXPECT_EQ(d->edtCarpetaSincronizacion->text(), "/home/ana/Sincronización");
+
+    // Examinar starts in the folder shown; cancelling it changes nothing.
+    d->btnExaminarSincronizacion->click();
+    ASSERT_EQ(dialogo.aperturas.size(), 1u);
+    EXPECT_TRUE(dialogo.aperturas[0].deCarpeta);
+    EXPECT_EQ(dialogo.aperturas[0].carpeta, "/home/ana/Sincronización");
+    EXPECT_EQ(d->edtCarpetaSincronizacion->text(), "/home/ana/Sincronización");
+    dialogo.respuestas.push_back("/srv/contactos/");
+    d->btnExaminarSincronizacion->click();
+    EXPECT_EQ(d->edtCarpetaSincronizacion->text(), "/srv/contactos");
+    d->btnCancelar->click();
+    EXPECT_EQ(Cadena("CarpetaSincronizacion"), "/home/ana/Sincronizaci\xF3n");
+
+    // Aceptar stores it beside the other five, which stay as they were.
+    Abrir(f);
+    d->edtCarpetaSincronizacion->setText("  /srv/contactos/ ");
+    d->btnAceptar->click();
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(f->Config.CarpetaSincronizacion, "/srv/contactos");
+    EXPECT_EQ(Cadena("CarpetaSincronizacion"), "/srv/contactos");
+    EXPECT_EQ(Cadena("AlEjecutarMostrar"), "LISTA");
+    EXPECT_EQ(Cadena("WAVSucesosParaHoy"), "");
+
+    // A relative folder, or one the store cannot hold, keeps the dialog
+    // open on the sync page with a message; nothing is stored.
+    for (const QString& mala : {QStringLiteral("relativa/sinc"), QStringLiteral("/srv/\u4E2D")}) {
+        Abrir(f);
+        const std::size_t antes = mensajes.cajas.size();
+        d->edtCarpetaSincronizacion->setText(mala);
+        d->btnAceptar->click();
+        EXPECT_TRUE(d->isVisible());
+        EXPECT_EQ(d->PageControl->currentWidget(), d->TabSheet4);
+        ASSERT_EQ(mensajes.cajas.size(), antes + 1);
+        EXPECT_EQ(mensajes.cajas.back().titulo, "Sincronización");
+        EXPECT_EQ(Cadena("CarpetaSincronizacion"), "/srv/contactos");
+        d->btnCancelar->click();
+    }
+
+    // Empty turns sync off.
+    Abrir(f);
+    d->edtCarpetaSincronizacion->clear();
+    d->btnAceptar->click();
+    EXPECT_EQ(Cadena("CarpetaSincronizacion"), "");
+    EXPECT_EQ(f->Config.CarpetaSincronizacion, "");
+}
+
+TEST_F(Configuracion, AvisarmeAlIniciarSigueAlArchivoYSeAplicaAlAceptar)
+{
+    TfrmBindelora* f = IniciarConAgenda();
+    const std::string entrada = RutaEntradaAutoarranque();
+    ASSERT_EQ(entrada.rfind((carpeta.path() + "/config/autostart/").toStdString(), 0), 0u);
+    Abrir(f);
+    TfrmConfig* d = frmConfig;
+    EXPECT_FALSE(d->chkAvisarAlIniciar->isChecked());
+    d->chkAvisarAlIniciar->click();
+    d->btnCancelar->click();
+    EXPECT_FALSE(std::filesystem::exists(entrada));
+
+    Abrir(f);
+    EXPECT_FALSE(d->chkAvisarAlIniciar->isChecked());
+    d->chkAvisarAlIniciar->click();
+    d->btnAceptar->click();
+    ASSERT_TRUE(std::filesystem::exists(entrada));
+    EXPECT_NE(Leer(entrada).find("\nExec=\"" + ruta.ruta + "\" --avisar\n"), std::string::npos);
+
+    // What the command line did shows at the next opening.
+    Abrir(f);
+    EXPECT_TRUE(d->chkAvisarAlIniciar->isChecked());
+    d->btnCancelar->click();
+    std::string error;
+    ASSERT_TRUE(PonerAvisosAlIniciar(false, ruta.ruta, error)) << error;
+    Abrir(f);
+    EXPECT_FALSE(d->chkAvisarAlIniciar->isChecked());
+
+    // A folder that cannot be made is told; the settings are still taken.
+    d->btnCancelar->click();
+    std::filesystem::remove_all((carpeta.path() + "/config").toStdString());
+    Escribir((carpeta.path() + "/config").toStdString(), "no es una carpeta");
+    Abrir(f);
+    d->chkAvisarAlIniciar->click();
+    d->rbSucesosNunca->setChecked(true);
+    const std::size_t antes = mensajes.cajas.size();
+    d->btnAceptar->click();
+    EXPECT_FALSE(d->isVisible());
+    ASSERT_EQ(mensajes.cajas.size(), antes + 1);
+    EXPECT_TRUE(mensajes.cajas.back().texto.startsWith("No se ha podido activar el aviso al iniciar la sesión."));
+    EXPECT_EQ(f->Config.MostrarSucesosParaHoy, "NUNCA");
 }
