@@ -13,7 +13,6 @@
 #include "core/archivo_avisal.h"
 #include "core/avisal.h"
 #include "core/avisos.h"
-#include "core/memoria.h"
 #include "core/texto.h"
 #include "ordenes_basicas.h"
 #include "platform/autoarranque.h"
@@ -53,7 +52,6 @@ std::unique_ptr<QCoreApplication> AplicacionQt()
 bool TextoAvisar(const std::string& programa, const Fecha& hoy, std::string& texto)
 {
     const std::string agenda = RutaArchivoDatos(programa, "dat"), avisal = RutaArchivoDatos(programa, "avs");
-    const ReservaMemoria reserva(4 * TamanoDatos(agenda, avisal));
     // As the window has them after its start; the book is read once for
     // the birthdays not yet entered and for those to come.
     ListaAvisales avisales;
