@@ -4,7 +4,6 @@
 #include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -14,10 +13,10 @@
 #include "core/avisal.h"
 #include "core/avisos.h"
 #include "core/texto.h"
+#include "linea_ordenes.h"
 #include "ordenes_basicas.h"
 #include "platform/autoarranque.h"
 #include "platform/carpeta_datos.h"
-#include "platform/comparador.h"
 #include "platform/config_registro.h"
 #include "platform/notificaciones.h"
 
@@ -29,11 +28,6 @@ void Utf8(std::FILE* f, const std::string& s)
 {
     Escribir(f, s);
     Escribir(f, "\n");
-}
-
-QString DeCp1252(const std::string& s)
-{
-    return QString::fromStdString(Cp1252AUtf8(s));
 }
 
 // A Qt application object for the event loop of the wait, unless the
@@ -69,14 +63,8 @@ bool TextoAvisar(const std::string& programa, const Fecha& hoy, std::string& tex
 
     // Today's entries in the order --hoy and the window give them.
     std::vector<std::string> textos = TextosDeHoy(avisales, hoy);
-    std::vector<QString> claves;
-    for (const std::string& t : textos) claves.push_back(DeCp1252(t));
-    std::vector<std::size_t> orden(textos.size());
-    for (std::size_t i = 0; i < orden.size(); ++i) orden[i] = i;
-    std::stable_sort(orden.begin(), orden.end(),
-                     [&](std::size_t a, std::size_t b) { return CompararLocal(claves[a], claves[b]) < 0; });
     std::vector<std::string> enOrden;
-    for (std::size_t i : orden) enOrden.push_back(std::move(textos[i]));
+    for (std::size_t i : OrdenTextosHoy(textos)) enOrden.push_back(std::move(textos[i]));
 
     const std::vector<std::string> cumples = LineasCumplesProximos(pibes, hoy);
     texto = enOrden.empty() && cumples.empty() ? std::string() : Cp1252AUtf8(TextoAviso(enOrden, cumples));

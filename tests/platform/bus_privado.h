@@ -19,6 +19,7 @@
 #include <QThread>
 #include <QVariantMap>
 #include <memory>
+#include <signal.h>
 #include <vector>
 
 class BusPrivado {
@@ -54,6 +55,7 @@ public:
             error_ = QStringLiteral("dbus-daemon no arranca: ") + demonio_.errorString();
             return;
         }
+        pid_ = demonio_.processId();
         while (!demonio_.canReadLine() && demonio_.waitForReadyRead(5000)) {
         }
         direccion_ = QString::fromUtf8(demonio_.readLine()).trimmed();
@@ -61,10 +63,10 @@ public:
     }
     ~BusPrivado()
     {
-        if (demonio_.state() != QProcess::NotRunning) {
-            demonio_.kill();
-            demonio_.waitForFinished(5000);
-        }
+        // By its id: without an application object QProcess may have lost
+        // track of it, and a daemon left behind would outlive the test.
+        if (pid_ > 0) ::kill(static_cast<pid_t>(pid_), SIGKILL);
+        demonio_.waitForFinished(5000);
     }
     BusPrivado(const BusPrivado&) = delete;
     BusPrivado& operator=(const BusPrivado&) = delete;
@@ -79,6 +81,7 @@ private:
     QTemporaryDir carpeta_;
     QProcess demonio_;
     QString direccion_, error_;
+    qint64 pid_ = 0;
 };
 
 // The server's side of org.freedesktop.Notifications: records what it is
