@@ -1,5 +1,8 @@
 #include "frmconfig.h"
 
+#include "accesibilidad.h"
+#include "dibujo_svg.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -69,6 +72,7 @@ TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent)
     // Ctrl+Tab and Ctrl+Shift+Tab reach the tabs from any control of a page.
     PageControl->tabBar()->setFocusPolicy(Qt::StrongFocus);
     PageControl->tabBar()->setAccessibleName(QStringLiteral("Páginas"));
+    NombrarParaAccesibilidad();
 
     connect(btnAceptar, &QPushButton::clicked, this, &TfrmConfig::btnAceptarClick);
     connect(btnCancelar, &QPushButton::clicked, this, &TfrmConfig::btnCancelarClick);
@@ -78,6 +82,33 @@ TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent)
     connect(btnRecuperarAgenda, &QPushButton::clicked, this, &TfrmConfig::btnRecuperarAgendaClick);
     connect(btnRecuperarAvisal, &QPushButton::clicked, this, &TfrmConfig::btnRecuperarAvisalClick);
     connect(btnExaminarSincronizacion, &QPushButton::clicked, this, &TfrmConfig::btnExaminarSincronizacionClick);
+}
+
+void TfrmConfig::NombrarParaAccesibilidad()
+{
+    namespace acc = bindelora::accesible;
+    acc::InstalarFabrica();
+    for (QWidget* w : std::initializer_list<QWidget*>{imgBorde, imgDat1, imgDat2, imgDat3, imgDat4, imgDat5, imgDat6,
+                                                      BordeTotal, BordeDentro, BevelBindelora, BevelAvisal, BevelPanic,
+                                                      BevelSincronizacion, BevelAbajo})
+        acc::Adorno(w);
+    for (QLabel* l : {imgDat1, imgDat2, imgDat3, imgDat4, imgDat5, imgDat6})
+        bindelora::DibujarDesdeSvg(l, QStringLiteral(":/ventanas/cf_dat.svg"));
+    // A larger font hides tabs behind scroll buttons: each keeps its whole text.
+    for (int i = 0; i < PageControl->count(); ++i)
+        if (PageControl->tabToolTip(i).isEmpty())
+            PageControl->setTabToolTip(i, PageControl->tabText(i).remove(QLatin1Char('&')));
+    // The radio groups read as their question.
+    acc::Nombrar(Panel1, Label1->text());
+    acc::Nombrar(Panel2, Label2->text());
+    for (QWidget* w : std::initializer_list<QWidget*>{rbSucesosSiempre, rbSucesosSoloUna, rbSucesosNunca})
+        w->setAccessibleDescription(Label3->text());
+    chkReproducirWav->setAccessibleDescription(Label4->text());
+    edtCarpetaSincronizacion->setAccessibleDescription(Label5->text() + QLatin1Char(' ') +
+                                                       LabelSincronizacion1->text() + QLatin1Char(' ') +
+                                                       LabelSincronizacion2->text());
+    chkAvisarAlIniciar->setAccessibleDescription(chkAvisarAlIniciar->toolTip());
+    acc::AvisarTextosCortados(this);
 }
 
 QPixmap TfrmConfig::TiraBorde(const QByteArray& jpeg, QSize tam)

@@ -39,6 +39,7 @@ protected:
 private:
     void ActivarBotonesSonido();
     void AplicarAvisoAlIniciar();
+    void NombrarParaAccesibilidad();
     std::string rutaSonido_;  // Windows-1252, empty when none
 };
 
