@@ -15,14 +15,15 @@
 #include <QCoreApplication>
 
 #include "core/agenda.h"
-#include "core/texto.h"
 #include "core/orden.h"
 #include "core/vcard.h"
 #include "platform/bloqueo.h"
+#include "platform/config_registro.h"
 #include "platform/carpeta_datos.h"
 #include "platform/registro.h"
 #include "platform/ruta_ejecutable.h"
 #include "exportaciones.h"
+#include "avisar.h"
 #include "ordenes_basicas.h"
 #include "sincronizar.h"
 #include "tlistview.h"
@@ -55,16 +56,13 @@ std::string OrdenDeInicio()
 // Both ways with the sync folder of the settings, under the lock.
 int SincronizarOrden()
 {
-    Registro& reg = Registro::instancia();
-    std::string carpeta;
-    if (reg.AbrirClave(false)) reg.LeerCadena("CarpetaSincronizacion", carpeta);
+    const std::string carpeta = LeerCarpetaSincronizacion();
     if (carpeta.empty()) {
-        Decir(stderr, "bindelora: no hay carpeta de sincronizaci\xF3n en la configuraci\xF3n.");
+        Decir(stderr, "bindelora: no hay carpeta de sincronizaci\xF3n; se elige con --sincronizar-en CARPETA.");
         return 1;
     }
     const Datos d = RutasDatos();
-    return DecirSincronizar(
-        SincronizarDatos(d.agenda, d.avisal, Cp1252AUtf8(carpeta), OrdenDeInicio(), HoyLocal(), AhoraUtc()));
+    return DecirSincronizar(SincronizarDatos(d.agenda, d.avisal, carpeta, OrdenDeInicio(), HoyLocal(), AhoraUtc()));
 }
 
 // The whole input ("-": standard input); false with the reason in error.
@@ -156,6 +154,8 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     if (modo == "--exportar-vcard")
         return ExportarVCardOrden(programa, resto[0], orden.vcard3 ? VersionVCard::V30 : VersionVCard::V40);
     if (modo == "--exportar-ics") return ExportarIcsOrden(programa, resto[0]);
+    if (modo == "--avisar-al-iniciar") return AvisarAlIniciarOrden(programa, resto[0]);
+    if (modo == "--sincronizar-en") return SincronizarEnOrden(resto[0]);
 
     // The import's lock and settings and the window's order of texts are
     // Qt's; nothing here needs a display or an event loop.
@@ -176,9 +176,11 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
         }
     }
 
+    const Fecha dia = resto.empty() ? HoyLocal() : orden.fecha;
     const int codigo = modo == "--importar-vcard" ? ImportarVCardOrden(resto[0])
                        : modo == "--sincronizar"  ? SincronizarOrden()
-                                                  : HoyOrden(resto.empty() ? HoyLocal() : orden.fecha);
+                       : modo == "--avisar"       ? AvisarOrden(programa, dia)
+                                                  : HoyOrden(dia);
     std::fflush(stdout);
     RutaEjecutable::setInstancia(nullptr);
     return codigo;

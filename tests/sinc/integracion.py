@@ -128,11 +128,10 @@ def intercambio():
 
 def preparar_programa():
     shutil.copy2(PROGRAMA, COPIA)
-    reg = os.path.join(RAIZ, "config", "Quenturo", "Bindelora.reg")
-    os.makedirs(os.path.dirname(reg))
-    with open(reg, "w", encoding="cp1252", newline="\r\n") as f:
-        f.write('REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quenturo\\Bindelora]\n'
-                f'"AlEjecutarOrdenar"="Nombre"\n"CarpetaSincronizacion"="{CARPETA}"\n')
+    r = subprocess.run([COPIA, "--sincronizar-en", CARPETA], capture_output=True, text=True, timeout=60, env=ENTORNO)
+    if r.returncode != 0:
+        sys.stderr.write(r.stdout + r.stderr)
+        raise SystemExit("FALLO: bindelora --sincronizar-en")
 
 
 def sesion(*ops):
