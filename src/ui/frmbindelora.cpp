@@ -71,6 +71,7 @@ void TfrmBindelora::FormCreate()
         return;
     }
     SincronizarCumples();
+    SincronizarAlEmpezar();
 
     // The first view: the setting, then the command line.
     auto elegir = [this](QPushButton* boton, QWidget* panel) {
@@ -110,6 +111,7 @@ void TfrmBindelora::FormDestroy()
     if (!terminado_) {
         GuardarAgenda();
         GuardarAvisal();
+        SincronizarAlTerminar();
     }
     ListViewLista->Vaciar();
     ListViewAvisal->Vaciar();

@@ -14,6 +14,7 @@
 #include "core/avisal.h"
 #include "core/config.h"
 #include "core/pibe.h"
+#include "core/sinc.h"
 #include "ui_frmbindelora.h"
 
 class QLabel;
@@ -212,6 +213,17 @@ public:
     void mnuListaExportarVCardClick();
     void mnuAvisalExportarICalendarClick();
 
+    // --- The sync folder (frmbindelora_sinc.cpp) ---
+    // After the data files are read, before the first view; after they
+    // are written at the end.
+    void SincronizarAlEmpezar();
+    void SincronizarAlTerminar();
+    // From the editors: a record deleted, an entry replaced by its edit,
+    // the lists read again by a recovery.
+    void SincOlvidar(const void* registro);
+    void SincReemplazado(const void* antes, const void* despues);
+    void SincReleido();
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;
@@ -247,6 +259,7 @@ private:
     void FilaEliminada(int posicion, const bindelora::TPibe* borrado);
 
     QStringList argumentos_;
+    std::unique_ptr<bindelora::Sincronizador> sinc_;
     bool terminado_ = false;       // a fatal read error ended the start
     bool apagado_ = false;         // the shutdown has run
     bool agendaIntocable_ = false; // a damaged agenda file could not be backed up: never overwrite it

@@ -202,6 +202,7 @@ void TfrmBindelora::btnEliminarClick()
     const auto it = ListaPibes.begin() + PibeActual;
     const std::unique_ptr<TPibe> borrado = std::move(*it);
     ListaPibes.erase(it);
+    SincOlvidar(borrado.get());
     FilaEliminada(PibeActual, borrado.get());
     OlvidarReferencias();
     if (eraUltimo) --PibeActual;

@@ -254,11 +254,18 @@ void TfrmBindelora::btnAvisalNuevoClick()
         return;
     }
 
-    // The entry a refused update was to replace goes only now that the new
-    // one is sure to be added.
-    if (std::optional<TAvisal> viejo = std::exchange(reemplazoAvisal_, std::nullopt)) EliminarAvisalesIguales(*viejo);
-
     auto nueva = std::make_unique<TAvisal>();
+    // The entry a refused update was to replace goes only now that the new
+    // one is sure to be added; the new one takes its place in the sync folder.
+    if (std::optional<TAvisal> viejo = std::exchange(reemplazoAvisal_, std::nullopt)) {
+        for (const auto& e : ListaAvisal)
+            if (Iguales(*e, *viejo)) {
+                SincReemplazado(e.get(), nueva.get());
+                break;
+            }
+        EliminarAvisalesIguales(*viejo);
+    }
+
     nueva->Dia = c.dia;
     nueva->Mes = c.mes;
     nueva->Ano = c.ano;
@@ -296,6 +303,7 @@ void TfrmBindelora::EliminarAvisalesIguales(const TAvisal& a)
     std::erase_if(ListaAvisal, [&](const std::unique_ptr<TAvisal>& e) {
         if (!Iguales(*e, a)) return false;
         if (AvisalActual == e.get()) AvisalActual = nullptr;
+        SincOlvidar(e.get());
         return true;
     });
     AjustarColumnasAvisal();
