@@ -286,9 +286,9 @@ private:
         auto perdio = [&t, sustituidos] { return t.dec.sustituidos > sustituidos; };
         const std::size_t controles = t.dec.controles;
         auto apartar = [&t, controles] {
-            const std::size_t n = t.dec.controles - controles;
+            const std::size_t quitados = t.dec.controles - controles;
             t.dec.controles = controles;
-            return n;
+            return quitados;
         };
         if (es("N")) {
             t.hayN = true;
@@ -363,8 +363,8 @@ private:
             t.adrs.push_back(std::move(comps));
         } else if (es("LABEL")) {
             t.labels.push_back(Desescapar(t.dec.Valor(p)));
-            const std::size_t n = apartar();
-            if (t.labels.size() == 1) t.controlesLabel = n;
+            const std::size_t quitados = apartar();
+            if (t.labels.size() == 1) t.controlesLabel = quitados;
         } else if (es("NOTE")) {
             t.notas.push_back(Desescapar(t.dec.Valor(p)));
         } else if (es("X-BINDELORA-AVISAL")) {
@@ -512,8 +512,8 @@ private:
             Aviso(Quien(t, p.get()) + ": " + std::to_string(t.dec.sustituidos) +
                   (t.dec.sustituidos == 1 ? " car\xE1" "cter sin equivalente en Windows-1252 se ha cambiado por ?"
                                           : " caracteres sin equivalente en Windows-1252 se han cambiado por ?") +
-                  (incompleto ? "; como el nombre no se conserva entero, se a\xF1" "ade aunque quiz\xE1 repita un "
-                                "contacto que ya estaba."
+                  (incompleto ? "; como no se conserva entero el nombre o la fecha de nacimiento, se a\xF1" "ade "
+                                "aunque quiz\xE1 repita un contacto que ya estaba."
                               : ""));
         if (t.dec.qpMalo) Aviso(Quien(t, p.get()) + ": quoted-printable mal formado; se ha dejado el texto tal cual.");
         if (t.dec.charsetRaro) Aviso(Quien(t, p.get()) + ": juego de caracteres desconocido; se ha le\xED" "do como UTF-8 o Latin-1.");
