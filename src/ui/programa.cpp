@@ -33,14 +33,17 @@ Programa::Programa(const QStringList& argumentos)
     // must leave them alone.
     const std::string agenda = TfrmBindelora::RutaAgenda();
     bloqueo_ = std::make_unique<BloqueoDatos>(agenda);
-    if (bloqueo_->estado() == BloqueoDatos::Estado::Ocupado) {
+    if (bloqueo_->estado() != BloqueoDatos::Estado::Tomado) {
+        // Without the lock nothing is read or written: a run that could not
+        // make one would not keep a second copy out either.
         rechazado_ = true;
-        const QString texto = TextoYaAbierta(bloqueo_->Carpeta());
+        const bool ocupado = bloqueo_->estado() == BloqueoDatos::Estado::Ocupado;
+        const QString texto = ocupado ? TextoYaAbierta(bloqueo_->Carpeta()) : TextoBloqueoImposible(*bloqueo_);
         std::fprintf(stderr, "%s\n", QString(texto).replace(QLatin1Char('\r'), QLatin1Char('\n')).toLocal8Bit().constData());
-        Mensajes::mostrar(nullptr, texto, TituloYaAbierta(), IconoMensaje::Aviso);
+        Mensajes::mostrar(nullptr, texto, TituloYaAbierta(), ocupado ? IconoMensaje::Aviso : IconoMensaje::Error);
         return;
     }
-    if (bloqueo_->estado() == BloqueoDatos::Estado::Tomado) LimpiarTemporales(agenda);
+    LimpiarTemporales(agenda);
 
     principal_ = std::make_unique<TfrmBindelora>(argumentos);
     frmBindelora = principal_.get();
@@ -56,15 +59,18 @@ Programa::Programa(const QStringList& argumentos)
 Programa::~Programa()
 {
     Apagar();
+    // A refused second run must not take the first one's windows away.
+    if (principal_) {
+        frmConfig = nullptr;
+        frmAbout = nullptr;
+        frmSucesosHoy = nullptr;
+        frmBindelora = nullptr;
+    }
     config_.reset();
     about_.reset();
     sucesosHoy_.reset();
     principal_.reset();
     bloqueo_.reset();
-    frmConfig = nullptr;
-    frmAbout = nullptr;
-    frmSucesosHoy = nullptr;
-    frmBindelora = nullptr;
 }
 
 bool Programa::Terminado() const
@@ -79,7 +85,9 @@ void Programa::Mostrar()
 
 void Programa::Apagar()
 {
-    if (principal_) principal_->FormDestroy();
+    if (!principal_) return;
+    principal_->FormDestroy();
+    principal_->TerminarRecuperacion();
 }
 
 }  // namespace bindelora
