@@ -168,6 +168,7 @@ void TfrmBindelora::btnNuevoClick()
 
     const int posicion = InsertarPibe();
     if (posicion < 0) return;
+    CambioHecho();
     SalirDeModoNuevo();
     ColorearDatos(ModoDatos::Normal);
     PibeActual = posicion;
@@ -203,6 +204,7 @@ void TfrmBindelora::btnEliminarClick()
     const std::unique_ptr<TPibe> borrado = std::move(*it);
     ListaPibes.erase(it);
     FilaEliminada(PibeActual, borrado.get());
+    CambioHecho();
     OlvidarReferencias();
     if (eraUltimo) --PibeActual;
     if (PibeActual < 0) LimpiarDatos();
@@ -257,6 +259,7 @@ void TfrmBindelora::btnActualizarClick()
 {
     if (!HayPibeActual()) return;
     if (!LeerDatos(*ListaPibes[static_cast<std::size_t>(PibeActual)])) return;
+    CambioHecho();
     ColorearDatos(ModoDatos::Normal);
     if (!ReordenarTrasCambio(PibeActual)) OrdenarAgenda();
     RellenarGrupos();

@@ -266,6 +266,7 @@ void TfrmBindelora::btnAvisalNuevoClick()
     AvisalActual = nueva.get();
     ListaAvisal.push_back(std::move(nueva));
     InsertarFilasAvisal(AvisalActual, true);
+    CambioHecho();
     MostrarMes(MesMostrado, AnoMostrado);
 
     btnAvisalNuevo->setText(kNuevo);
@@ -324,6 +325,7 @@ void TfrmBindelora::btnAvisalEliminarClick()
                           BotonesMensaje::AceptarCancelar) != RespuestaMensaje::Aceptar)
         return;
     EliminarAvisalesIguales(a);
+    CambioHecho();
     MostrarMes(MesMostrado, AnoMostrado);
     MarcarHoy(MesMostrado, AnoMostrado);
     AvisalActual = nullptr;

@@ -65,16 +65,20 @@ TEST_F(CarpetaDatosVentana, FirstStartAndLaterStartsUseTheUsersDataFolder)
     EXPECT_EQ(Leer(Datos() + "/bindelora.avs"), "04039999Cumplea\xF1os de Ana Zamora\r\n");
 }
 
-TEST_F(CarpetaDatosVentana, DataFolderThatCannotBeCreatedIsReportedAtExit)
+TEST_F(CarpetaDatosVentana, DataFolderThatCannotBeCreatedRefusesTheStartAndTouchesNothing)
 {
     const std::string archivo = carpeta.path().toStdString() + "/un-archivo";
     Escribir(archivo, "x");
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(archivo));
-    TfrmBindelora* f = Iniciar();
-    ASSERT_FALSE(f->Terminado());
+    Iniciar();
+    // Without a folder there is no lock, and without a lock no run.
+    ASSERT_TRUE(programa->Terminado());
+    EXPECT_EQ(frmBindelora, nullptr);
+    ASSERT_EQ(mensajes.cajas.size(), 1u);
+    EXPECT_EQ(mensajes.cajas[0].titulo, QStringLiteral("Bindelora"));
+    EXPECT_EQ(mensajes.cajas[0].icono, IconoMensaje::Error);
+    EXPECT_TRUE(mensajes.cajas[0].texto.contains(QString::fromStdString(archivo + "/bindelora/bindelora.lock")));
     Cerrar();
-    // Both saves fail and say so; the program does not crash.
-    ASSERT_EQ(mensajes.cajas.size(), 2u);
-    for (const auto& c : mensajes.cajas) EXPECT_EQ(c.titulo, QStringLiteral("Error al guardar"));
     EXPECT_EQ(Leer(archivo), "x");
+    EXPECT_FALSE(registro.existe);
 }
