@@ -67,6 +67,13 @@ std::string RutaDescartada(const std::string& recuperacion)
     return recuperacion + ".descartado";
 }
 
+std::string RecuperacionPendiente(const std::string& agenda, const std::string& avisal)
+{
+    for (const std::string* datos : {&agenda, &avisal})
+        if (const std::string copia = RutaRecuperacion(*datos); ExisteArchivo(copia)) return copia;
+    return {};
+}
+
 HuellaArchivo HuellaDe(const std::string& ruta)
 {
     HuellaArchivo h;

@@ -22,6 +22,9 @@ std::string RutaReal(const std::string& ruta);
 // not want it back.
 std::string RutaRecuperacion(const std::string& datos);
 std::string RutaDescartada(const std::string& recuperacion);
+// The first recovery file there is of the two data files, or empty: a run
+// ended badly and its changes wait for the window to offer them back.
+std::string RecuperacionPendiente(const std::string& agenda, const std::string& avisal);
 
 // What a file was when it was read: another program's change shows as a
 // different size, time or inode (a save by rename gives a new inode).

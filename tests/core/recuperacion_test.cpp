@@ -82,6 +82,10 @@ TEST_F(Recuperacion, EveryNameOfOneBookIsTheSameRealFile)
     EXPECT_FALSE(RutaReal(raiz + "/a/bucle1").empty());
 
     EXPECT_EQ(RutaRecuperacion(raiz + "/a/bindelora.dat"), real + ".recuperacion");
+    EXPECT_EQ(RecuperacionPendiente(raiz + "/a/bindelora.dat", raiz + "/a/bindelora.avs"), "");
+    Poner(raiz + "/libro/bindelora.avs.recuperacion", "");
+    EXPECT_EQ(RecuperacionPendiente(raiz + "/a/bindelora.dat", raiz + "/libro/bindelora.avs"),
+              raiz + "/libro/bindelora.avs.recuperacion");
     EXPECT_EQ(RutaDescartada(real + ".recuperacion"), real + ".recuperacion.descartado");
 }
 
