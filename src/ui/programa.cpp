@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/archivo.h"
+#include "core/recuperacion.h"
 #include "platform/bloqueo.h"
 #include "platform/mensajes.h"
 #include "frmabout.h"
@@ -43,7 +44,8 @@ Programa::Programa(const QStringList& argumentos)
         Mensajes::mostrar(nullptr, texto, TituloYaAbierta(), ocupado ? IconoMensaje::Aviso : IconoMensaje::Error);
         return;
     }
-    LimpiarTemporales(agenda);
+    // Where the saves write: beside the real files, links followed.
+    LimpiarTemporales(RutaReal(agenda));
 
     principal_ = std::make_unique<TfrmBindelora>(argumentos);
     frmBindelora = principal_.get();
