@@ -1,6 +1,7 @@
 #include "platform/bloqueo.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -113,7 +114,9 @@ bool BloqueoDatos::Crear()
     std::string error;
     if (!EscribirArchivoSeguro(aparte, Contenido(), error)) {
         estado_ = Estado::SinBloqueo;
-        motivo_ = "No se pudo crear el archivo " + ruta_ + " (" + error + ")";
+        // The reason, without the name of the file written aside.
+        const std::size_t dos = error.rfind(": ");
+        motivo_ = "No se pudo crear el archivo " + ruta_ + ": " + (dos == std::string::npos ? error : error.substr(dos + 2));
         return false;
     }
     // Private whatever the umask: it tells who runs the program and where.
@@ -169,13 +172,15 @@ bool BloqueoDatos::Abandonado()
     // else's is not ours to remove.
     if (st.st_uid != ::geteuid()) return ajeno("pertenece a otro usuario");
     const std::vector<std::string> lineas = Lineas(texto);
-    if (lineas.empty() || !SoloDigitos(lineas[0])) return ajeno("no se puede leer: no es un bloqueo de la Bindelora");
+    const long id = !lineas.empty() && SoloDigitos(lineas[0]) ? std::stol(lineas[0]) : 0;
+    // 0 would ask about a whole process group.
+    if (id <= 0 || id > INT_MAX) return ajeno("no se puede leer: no es un bloqueo de la Bindelora");
     const std::string& pid = lineas[0];
     const std::string maquina = lineas.size() > 2 ? lineas[2] : std::string();
     if (!maquina.empty() && maquina != NombreMaquina())
         return ajeno("es de la Bindelora abierta en otro ordenador (" + maquina + ")");
 
-    bool vivo = ::kill(static_cast<pid_t>(std::stol(pid)), 0) == 0 || errno == EPERM;
+    bool vivo = ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
     // After a reboot, or once the id went to another program, the process
     // it names is not the run that made it.
     if (vivo && lineas.size() > 4 && !lineas[4].empty() && lineas[4] != Arranque()) vivo = false;

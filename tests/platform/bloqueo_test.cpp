@@ -149,6 +149,9 @@ TEST(BloqueoDatos, LosQueNoSePuedenTomarSeNieganConSuRuta)
     negado("no se puede leer");
     plantar("");
     negado("no se puede leer");
+    // Id 0 would name the whole process group, which is always alive.
+    plantar("0\nbindelora\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    negado("no se puede leer");
     // Another user's, even of a dead run of this machine.
     if (::geteuid() == 0) {
         const passwd* nadie = ::getpwnam("nobody");
