@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -186,6 +187,12 @@ bool EscritorDiferido::Esperar(std::string& error)
     error = std::move(error_);
     error_.clear();
     return error.empty();
+}
+
+std::string EscritorDiferido::Fallo()
+{
+    std::lock_guard<std::mutex> cerrojo(mutex_);
+    return std::exchange(error_, std::string());
 }
 
 void EscritorDiferido::Trabajar()

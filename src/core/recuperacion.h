@@ -68,6 +68,9 @@ public:
     // Waits until every request so far is on disk; the first failure since
     // the previous call, if any, in error.
     bool Esperar(std::string& error);
+    // The first failure since it was last asked, without waiting; empty
+    // when none.
+    std::string Fallo();
 
 private:
     void Trabajar();

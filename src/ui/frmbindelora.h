@@ -287,6 +287,7 @@ private:
     bindelora::HuellaArchivo huellaAgenda_, huellaAvisal_;  // the data files as read
     bool agendaGuardada_ = false, avisalGuardado_ = false;  // by the normal end
     bool cambios_ = false;  // the run changed something
+    bool avisoCopiaDado_ = false;  // a failed copy was told
 };
 
 // The four windows of the run, created by the program entry.

@@ -2,8 +2,8 @@
 // files within a moment, and the next start offers them back; a data file
 // another program changed meanwhile is set aside before the exit save.
 #include <QDateTime>
-#include <algorithm>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -50,6 +50,16 @@ void TfrmBindelora::CambioHecho()
 void TfrmBindelora::EscribirRecuperacion()
 {
     if (apagado_ || terminado_) return;
+    // Told once: the run goes on, and the exit save is still to come.
+    if (const std::string fallo = escritor_ ? escritor_->Fallo() : std::string(); !fallo.empty() && !avisoCopiaDado_) {
+        avisoCopiaDado_ = true;
+        Mensajes::mostrar(this,
+                          QStringLiteral("No se pueden guardar los cambios aparte mientras la Bindelora está abierta, "
+                                         "así que se perderían si el programa se cerrara mal. Se guardarán al "
+                                         "salir, como siempre.\n\n") +
+                              QString::fromStdString(fallo),
+                          kTituloRecuperar, IconoMensaje::Aviso);
+    }
     PedirCopia(true);
     PedirCopia(false);
 }

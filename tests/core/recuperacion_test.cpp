@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -179,6 +180,15 @@ TEST_F(Recuperacion, WriterThreadWritesTheLatestOfEachFileAndWaits)
         EXPECT_FALSE(escritor.Esperar(error));
         EXPECT_NE(error.find("no/existe/c"), std::string::npos);
         EXPECT_TRUE(escritor.Esperar(error));
+        // ... and without waiting, once.
+        escritor.Pedir(raiz + "/no/existe/d", "x");
+        std::string fallo;
+        for (int i = 0; i < 2000 && fallo.empty(); ++i) {
+            fallo = escritor.Fallo();
+            if (fallo.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_NE(fallo.find("no/existe/d"), std::string::npos);
+        EXPECT_EQ(escritor.Fallo(), "");
         // What is still asked when it goes is written before it goes.
         escritor.Pedir(a, "ultima");
     }
