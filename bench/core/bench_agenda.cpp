@@ -13,7 +13,6 @@
 #include <string>
 
 #include <spawn.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -174,33 +173,6 @@ BENCHMARK(BM_AgendaCargar)->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(10)->
 
 void BM_AgendaCargarTrasReposo(benchmark::State& st) { MedirCargas(st, 3); }
 BENCHMARK(BM_AgendaCargarTrasReposo)->Arg(100000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
-
-// What fresh memory alone costs on this machine: a newly mapped region the
-// size of a loaded 100,000-contact book, written once a page, no parsing.
-// Plain pages, then the same region asked for as transparent huge pages.
-void BM_MemoriaNueva(benchmark::State& st)
-{
-    const std::size_t tamano = 63u << 20;
-    const bool enormes = st.range(0) != 0;
-    const long pagina = ::sysconf(_SC_PAGESIZE);
-    const long fallos = FallosDePagina();
-    for (auto _ : st) {
-        void* m = ::mmap(nullptr, tamano, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (m == MAP_FAILED) {
-            st.SkipWithError("mmap");
-            return;
-        }
-        if (enormes) ::madvise(m, tamano, MADV_HUGEPAGE);
-        auto* p = static_cast<volatile char*>(m);
-        for (std::size_t i = 0; i < tamano; i += static_cast<std::size_t>(pagina)) p[i] = 1;
-        st.PauseTiming();
-        ::munmap(m, tamano);
-        st.ResumeTiming();
-    }
-    ContarFallos(st, fallos);
-    st.counters["MB"] = static_cast<double>(tamano) / 1e6;
-}
-BENCHMARK(BM_MemoriaNueva)->ArgName("paginas_enormes")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Each round orders a freshly shuffled book; the shuffle (of the pointers
 // only) is left out of the time.

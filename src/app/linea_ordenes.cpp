@@ -1,37 +1,29 @@
 #include "linea_ordenes.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+
 #include "core/agenda.h"
-#include "core/archivo.h"
-#include "core/archivo_avisal.h"
-#include "core/avisal.h"
-#include "core/memoria.h"
 #include "core/orden.h"
-#include "core/paralelo.h"
-#include "core/texto.h"
 #include "core/vcard.h"
 #include "platform/bloqueo.h"
 #include "platform/carpeta_datos.h"
-#include "platform/comparador.h"
 #include "platform/registro.h"
-#include "platform/reloj.h"
 #include "platform/ruta_ejecutable.h"
+#include "exportaciones.h"
 #include "ordenes_basicas.h"
-#include "qtexto.h"
+#include "tlistview.h"
 
 namespace bindelora {
 
@@ -58,71 +50,51 @@ std::string OrdenDeInicio()
     return "Apellido 1";
 }
 
-// The input file ("-": standard input), mapped when it is a regular file:
-// on a large import a copy's fresh memory costs more than reading it.
-bool AbrirEntrada(const std::string& ruta, ArchivoEnMemoria& entrada, std::string& error)
+// The whole input ("-": standard input); false with the reason in error.
+bool LeerEntrada(const std::string& ruta, std::string& datos, std::string& error)
 {
     const int fd = ruta == "-" ? STDIN_FILENO : ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = "No se pudo abrir " + ruta + ": " + std::strerror(errno);
         return false;
     }
-    const int err = entrada.Abrir(fd);
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) datos.reserve(static_cast<std::size_t>(st.st_size));
+    char bloque[65536];
+    ssize_t leidos;
+    while ((leidos = ::read(fd, bloque, sizeof bloque)) != 0) {
+        if (leidos > 0) datos.append(bloque, static_cast<std::size_t>(leidos));
+        else if (errno != EINTR) break;
+    }
+    const int err = leidos < 0 ? errno : 0;
     if (fd != STDIN_FILENO) ::close(fd);
     if (err != 0) error = "No se pudo leer " + ruta + ": " + std::strerror(err);
     return err == 0;
 }
 
+// The import of the window's menu, into the book as the window has it at
+// start.
 int ImportarVCardOrden(const std::string& archivo)
 {
-    ArchivoEnMemoria entrada;
-    std::string error;
-    if (!AbrirEntrada(archivo, entrada, error)) {
+    std::string datos, error;
+    if (!LeerEntrada(archivo, datos, error)) {
         Decir(stderr, "bindelora: " + error);
         return 1;
     }
-    const std::string_view datos = entrada.Datos();
     const Datos d = RutasDatos();
-    struct stat st;
-    const std::size_t agenda = ::stat(d.agenda.c_str(), &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
-    // The process ends right after: the book and the heap room are left to
-    // the system rather than freed one by one and handed back, which took a
-    // third of a large import. The book takes some three times its file,
-    // the cards read a little more than theirs.
-    struct SinLiberar {
-        explicit SinLiberar(std::size_t bytes) : reserva(bytes) {}
-        ReservaMemoria reserva;
-        ListaPibes lista;
-        LecturaDirecta leida;
-    };
-    static SinLiberar* memoria = nullptr;
-    memoria = new SinLiberar(3 * agenda + datos.size());
-    ListaPibes& lista = memoria->lista;
-    // The book in the order the window gives it at start, so the new
-    // contacts land where the window would put them.
+    ListaPibes lista;
+    if (!CargarLibro(d.agenda, lista, true)) return 1;
+    // In the start ordering, so the new contacts land where the window
+    // would put them.
     const std::string orden = OrdenDeInicio();
-    // Each card becomes at once the record the agenda file will hold: the
-    // new contacts are never held one by one. The cards are read while the
-    // book is loaded and sorted, which keeps a core busy a good while.
-    std::thread lectura = EnOtroHilo([&] {
-        PrepararArenaDelHilo(datos.size());
-        memoria->leida = LeerVCardDirecta(datos, orden);
-    });
-    const bool libro = CargarLibro(d.agenda, lista, true);
-    if (libro) OrdenarPibes(lista, orden, TextosEditor{});
-    if (lectura.joinable()) lectura.join();
-    if (!libro) return 1;
-    if (entrada.Cambio()) {
-        Decir(stderr, "bindelora: el archivo " + archivo +
-                          " se ha acortado mientras se le\xED" "a; la agenda no ha cambiado.");
-        return 1;
-    }
-    ResumenImportacion resumen = ImportarDirecta(lista, *memoria->leida, d.agenda, error);
+    OrdenarPibes(lista, orden, TextosEditor{});
+    const ResumenImportacion resumen = ImportarPibes(lista, LeerVCard(datos), orden);
     if (!resumen.legible) {
         Decir(stderr, "bindelora: " + TextoResumen(resumen));
         return 1;
     }
-    if (!error.empty()) {
+    // Nothing new: the file is left as it is.
+    if (resumen.anadidos > 0 && !GuardarAgenda(d.agenda, lista, error)) {
         Decir(stderr, "bindelora: " + error + "\nLa agenda sigue como estaba.");
         return 1;
     }
@@ -145,13 +117,10 @@ int HoyOrden(const Fecha& hoy)
 
 std::vector<std::size_t> OrdenTextosHoy(const std::vector<std::string>& textos)
 {
-    std::vector<std::size_t> orden(textos.size());
-    for (std::size_t i = 0; i < orden.size(); ++i) orden[i] = i;
-    if (textos.size() > 1)
-        std::stable_sort(orden.begin(), orden.end(), [&textos](std::size_t a, std::size_t b) {
-            return CompararLocal(aQ(textos[a]), aQ(textos[b])) < 0;
-        });
-    return orden;
+    // The very rows of the window's list, ordered by its own code.
+    ModeloFilas lista;
+    for (const std::string& t : textos) lista.filas.push_back({{t}, nullptr});
+    return lista.Ordenar();
 }
 
 int EjecutarLineaOrdenes(int& argc, char** argv)
@@ -164,11 +133,17 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
         return 0;
     }
     const std::vector<std::string>& resto = orden.resto;
-
-    // No Qt application object at all: nothing here needs a display or an
-    // event loop, and building one costs more than some of these modes.
     // The program's own path, as the window finds it, places the data.
-    RutaEjecutableFija ruta(RutaPropia(argv[0]));
+    const std::string programa = RutaPropia(argv[0]);
+    std::fflush(stdout);
+    if (modo == "--exportar-vcard")
+        return ExportarVCardOrden(programa, resto[0], orden.vcard3 ? VersionVCard::V30 : VersionVCard::V40);
+    if (modo == "--exportar-ics") return ExportarIcsOrden(programa, resto[0]);
+
+    // The import's lock and settings and the window's order of texts are
+    // Qt's; nothing here needs a display or an event loop.
+    QCoreApplication app(argc, argv);
+    RutaEjecutableFija ruta(programa);
     RutaEjecutable::setInstancia(&ruta);
 
     // An import writes the agenda file: with the window open on the same
@@ -176,7 +151,7 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     // read what is on disk and need no lock.
     std::unique_ptr<BloqueoDatos> bloqueo;
     if (modo == "--importar-vcard") {
-        bloqueo = std::make_unique<BloqueoDatos>(RutaArchivoDatos(RutaEjecutable::instancia().Ruta(), "dat"));
+        bloqueo = std::make_unique<BloqueoDatos>(RutaArchivoDatos(programa, "dat"));
         if (bloqueo->estado() == BloqueoDatos::Estado::Ocupado) {
             std::fprintf(stderr, "%s\n", TextoYaAbierta(bloqueo->Carpeta()).toLocal8Bit().constData());
             RutaEjecutable::setInstancia(nullptr);
@@ -184,13 +159,8 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
         }
     }
 
-    std::fflush(stdout);
-    int codigo;
-    if (modo == "--exportar-vcard")
-        codigo = ExportarVCardOrden(ruta.Ruta(), resto[0], orden.vcard3 ? VersionVCard::V30 : VersionVCard::V40);
-    else if (modo == "--importar-vcard") codigo = ImportarVCardOrden(resto[0]);
-    else if (modo == "--hoy") codigo = HoyOrden(resto.empty() ? Reloj::instancia().Hoy() : orden.fecha);
-    else codigo = 2;  // the program's entry runs the others itself
+    const int codigo = modo == "--importar-vcard" ? ImportarVCardOrden(resto[0])
+                                                  : HoyOrden(resto.empty() ? HoyLocal() : orden.fecha);
     std::fflush(stdout);
     RutaEjecutable::setInstancia(nullptr);
     return codigo;

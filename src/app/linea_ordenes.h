@@ -1,7 +1,6 @@
 #pragma once
-// The modes for scripts that need Qt Core: the vCard import (and the vCard
-// export and today's events, which the program's entry otherwise runs
-// itself), without any window or display.
+// The modes for scripts: the vCard import and export, the iCalendar export,
+// today's events and the help, without any window or display.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -13,9 +12,8 @@ namespace bindelora {
 // Must run before any Qt application object exists.
 int EjecutarLineaOrdenes(int& argc, char** argv);
 
-// The order of the today's-events window for today's texts (Windows-1252):
-// the locale's collation, which takes Qt Core. The positions of the texts
-// in that order; equal texts keep theirs.
+// The positions of today's texts (Windows-1252) in the order the
+// today's-events window gives them; equal texts keep theirs.
 std::vector<std::size_t> OrdenTextosHoy(const std::vector<std::string>& textos);
 
 }  // namespace bindelora

@@ -1,27 +1,39 @@
 // Bindelora: an address book with a calendar of dated events.
-#include "cargador.h"
-#include "hoy.h"
-#include "ordenes_basicas.h"
+#include <QApplication>
+#include <QIcon>
+
+#include "linea_ordenes.h"
+#include "platform/senales.h"
+#include "programa.h"
+
+namespace {
+
+// The four windows; the arguments may name the first view.
+int AbrirVentanas(int& argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Bindelora"));
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    // Lets the desktop match the windows to the installed launcher and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(BINDELORA_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(BINDELORA_APP_ID)));
+    bindelora::TerminarConSenales();
+
+    bindelora::Programa programa(app.arguments());
+    if (programa.Terminado()) return 1;
+    // Signals and the end of the desktop session end the loop; the data
+    // files are written on the way out.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&programa] { programa.Apagar(); });
+    programa.Mostrar();
+    return app.exec();
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
-    using namespace bindelora;
-    // The modes for scripts run without a window, before any display is
-    // looked for. The vCard export and the help need nothing but the core;
-    // today's events, a module only to put more than one in order; the
-    // iCalendar export, one with libical; the import, one with Qt Core.
-    Orden orden;
-    const int codigo = LeerOrden(argc, argv, orden);
-    if (codigo < 0) return EjecutarModulo(Modulo::Ventana, argc, argv);
-    if (codigo > 0) return codigo;
-    if (orden.modo == "--help") {
-        Escribir(stdout, TextoAyuda());
-        return 0;
-    }
-    if (orden.modo == "--exportar-vcard")
-        return ExportarVCardOrden(RutaPropia(argv[0]), orden.resto[0],
-                                  orden.vcard3 ? VersionVCard::V30 : VersionVCard::V40);
-    if (orden.modo == "--hoy") return HoyOrdenBasica(orden, argv[0]);
-    if (orden.modo == "--exportar-ics") return EjecutarModulo(Modulo::Ics, argc, argv);
-    return EjecutarModulo(Modulo::Ordenes, argc, argv);
+    // The modes for scripts come first: they must run where there is no
+    // display at all.
+    const int codigo = bindelora::EjecutarLineaOrdenes(argc, argv);
+    return codigo >= 0 ? codigo : AbrirVentanas(argc, argv);
 }

@@ -1,18 +1,12 @@
 #include "ordenes_basicas.h"
 
-#include <cerrno>
-#include <cstring>
 #include <ctime>
 
-#include <fcntl.h>
 #include <unistd.h>
-
-#include <sys/stat.h>
 
 #include "core/agenda.h"
 #include "core/archivo.h"
 #include "core/archivo_avisal.h"
-#include "core/memoria.h"
 #include "core/texto.h"
 #include "platform/carpeta_datos.h"
 
@@ -119,57 +113,6 @@ std::string RutaPropia(const char* argv0)
     return largo > 0 ? std::string(propia, static_cast<std::size_t>(largo)) : std::string(argv0 ? argv0 : "");
 }
 
-int AbrirSalida(const std::string& ruta, std::string& temporal)
-{
-    if (ruta == "-") {
-        temporal.clear();
-        return STDOUT_FILENO;
-    }
-    temporal = ruta + ".tmp-" + std::to_string(::getpid());
-    return ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-}
-
-int CerrarSalida(int fd, const std::string& temporal, const std::string& ruta, bool bien)
-{
-    if (temporal.empty()) return 0;
-    int err = ::close(fd) != 0 ? errno : 0;
-    if (bien && err == 0 && std::rename(temporal.c_str(), ruta.c_str()) != 0) err = errno;
-    if (!bien || err != 0) ::unlink(temporal.c_str());
-    return err;
-}
-
-int ExportarVCardOrden(const std::string& programa, const std::string& archivo, VersionVCard version)
-{
-    const std::string agenda = RutaArchivoDatos(programa, "dat");
-    if (EsArchivoDeDatos(archivo, agenda, RutaArchivoDatos(programa, "avs"))) return NoSobreDatos(archivo);
-    // Straight from the agenda file to the output: a large book never sits
-    // in memory.
-    std::string temporal;
-    const int fd = AbrirSalida(archivo, temporal);
-    if (fd < 0) {
-        Decir(stderr, "bindelora: no se pudo escribir " + archivo + ": " + std::strerror(errno));
-        return 1;
-    }
-    std::fflush(stdout);
-    ResultadoExportacion r = ExportarAgendaAVCard(agenda, fd, version);
-    const int err = CerrarSalida(fd, temporal, archivo, r.estado != EstadoLectura::Fallo);
-    if (err != 0 && r.estado != EstadoLectura::Fallo) {
-        r.estado = EstadoLectura::Fallo;
-        r.error = "No se pudo escribir " + archivo + ": " + std::strerror(err);
-    }
-    if (r.estado == EstadoLectura::Fallo) {
-        Decir(stderr, "bindelora: " + r.error);
-        return 1;
-    }
-    if (r.estado == EstadoLectura::Incompleta) {
-        Decir(stderr, "bindelora: la agenda est\xE1 da\xF1" "ada; solo se han exportado los " +
-                          std::to_string(r.contactos) + " contactos anteriores al primer registro da\xF1" "ado.");
-        return 1;
-    }
-    if (archivo != "-") Decir(stdout, "Contactos exportados: " + std::to_string(r.contactos));
-    return 0;
-}
-
 bool CargarLibro(const std::string& ruta, ListaPibes& lista, bool completa)
 {
     const ResultadoLectura r = LeerAgenda(ruta, lista);
@@ -209,20 +152,8 @@ Fecha HoyLocal()
     return Fecha{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
-std::size_t TamanoArchivo(const std::string& ruta)
-{
-    struct stat st;
-    return ::stat(ruta.c_str(), &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
-}
-
-std::size_t TamanoDatos(const std::string& agenda, const std::string& avisal)
-{
-    return TamanoArchivo(agenda) + TamanoArchivo(avisal);
-}
-
 bool TextosHoy(const std::string& agenda, const std::string& avisal, const Fecha& hoy, std::vector<std::string>& textos)
 {
-    const ReservaMemoria reserva(4 * TamanoDatos(agenda, avisal));
     ListaAvisales avisales;
     if (!CargarSucesos(agenda, avisal, hoy, avisales)) return false;
     textos = TextosDeHoy(avisales, hoy);

@@ -1,7 +1,6 @@
 #pragma once
-// What the program's entry does by itself, without loading any module: the
-// arguments of the modes for scripts, the help and the vCard export, whose
-// time is mostly the start of the process. No Qt here: the entry links none.
+// What the modes for scripts share: their arguments, the help, the messages
+// and the data files, read as the window reads them.
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -10,7 +9,6 @@
 #include "core/avisal.h"
 #include "core/fecha.h"
 #include "core/pibe.h"
-#include "core/vcard.h"
 
 namespace bindelora {
 
@@ -43,14 +41,6 @@ bool EsArchivoDeDatos(const std::string& ruta, const std::string& agenda, const 
 // Says so and gives the exit code of a misuse.
 int NoSobreDatos(const std::string& ruta);
 
-// An export's output goes to a temporary file beside the target, renamed
-// over it only when all was written, so an interrupted run never leaves half
-// a file; "-" is the standard output. AbrirSalida gives the descriptor, or
-// -1 with errno set; CerrarSalida closes it and puts the file in place when
-// bien, or removes it: 0 or the errno of the failure.
-int AbrirSalida(const std::string& ruta, std::string& temporal);
-int CerrarSalida(int fd, const std::string& temporal, const std::string& ruta, bool bien);
-
 // Reads the agenda; false (with the message told) when it cannot be used:
 // a damaged file counts only when completa, else its first records serve.
 bool CargarLibro(const std::string& ruta, ListaPibes& lista, bool completa);
@@ -63,13 +53,6 @@ bool CargarSucesos(const std::string& agenda, const std::string& avisal, const F
 // The local date, as the window's clock gives it.
 Fecha HoyLocal();
 
-// The two files' size: the room made in memory before reading them, where
-// for a few megabytes the faults of the heap's fresh pages cost more than
-// the reading.
-std::size_t TamanoDatos(const std::string& agenda, const std::string& avisal);
-// One file's size; 0 when it is not there.
-std::size_t TamanoArchivo(const std::string& ruta);
-
 // Today's texts, as the today's-events window finds them, not yet in its
 // order; false (said) when the events file cannot be used.
 bool TextosHoy(const std::string& agenda, const std::string& avisal, const Fecha& hoy,
@@ -77,9 +60,5 @@ bool TextosHoy(const std::string& agenda, const std::string& avisal, const Fecha
 
 // The texts to the standard output, one a line.
 void DecirTextosHoy(const std::vector<std::string>& textos);
-
-// The whole agenda beside the program in vCard to archivo ("-": the
-// standard output); the exit code.
-int ExportarVCardOrden(const std::string& programa, const std::string& archivo, VersionVCard version);
 
 }  // namespace bindelora

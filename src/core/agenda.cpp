@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -15,8 +14,6 @@
 #include <unistd.h>
 
 #include "core/archivo.h"
-#include "core/memoria.h"
-#include "core/paralelo.h"
 
 namespace bindelora {
 
@@ -27,23 +24,44 @@ constexpr std::size_t kBloque = 1 << 20;
 constexpr std::string_view kSeparador = "----";
 constexpr std::string_view kFinLinea = "\r\n";
 
+// The first CR or LF from p on, or fin. Lines are short: eight bytes are
+// looked at a time, within the window; a memchr for each kind of line end
+// cost more than the looking.
+const char* FinDeLinea(const char* p, const char* fin)
+{
+    constexpr std::uint64_t kUnos = 0x0101010101010101ull, kAltos = 0x8080808080808080ull;
+    const auto hay = [](std::uint64_t w, char c) {
+        const std::uint64_t x = w ^ (kUnos * static_cast<unsigned char>(c));
+        return (x - kUnos) & ~x & kAltos;
+    };
+    while (fin - p >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        if ((hay(w, '\r') | hay(w, '\n')) != 0) break;
+        p += 8;
+    }
+    while (p < fin && *p != '\r' && *p != '\n') ++p;
+    return p;
+}
+
 // Lines of bytes held in memory or read from a file a block at a time, so a
 // large book never needs a second whole copy of the file in memory. A line
-// ends at CR LF, LF or CR; the returned view lives until the next call.
+// ends at CR LF, LF or CR. Everything from the last Marcar on stays in the
+// buffer, though it may move: places in it are kept as offsets from Marca.
 class LectorLineas {
 public:
     explicit LectorLineas(std::string_view datos)
-        : p_(datos.data()), fin_(datos.data() + datos.size()), eof_(true)
+        : marca_(datos.data()), p_(datos.data()), fin_(datos.data() + datos.size()), eof_(true)
     {
     }
 
-    // bloque: the bytes asked for at each read; a line longer than that
+    // bloque: the bytes asked for at each read; a record longer than that
     // grows the buffer.
     LectorLineas(int fd, std::size_t bloque)
         : fd_(fd), capacidad_(std::max<std::size_t>(bloque, 1)),
           buf_(std::make_unique_for_overwrite<char[]>(capacidad_))
     {
-        p_ = fin_ = buf_.get();
+        marca_ = p_ = fin_ = buf_.get();
     }
 
     // True when no byte is left after the last line break.
@@ -53,18 +71,18 @@ public:
         return p_ == fin_;
     }
 
+    void Marcar() { marca_ = p_; }
+    const char* Marca() const { return marca_; }
+
     bool Siguiente(std::string_view& linea)
     {
         for (;;) {
-            // The next LF is remembered: a file of CR-only lines would
-            // otherwise have the rest of the window searched for every line.
-            if (!lfValido_) {
-                const void* lf = std::memchr(p_, '\n', static_cast<std::size_t>(fin_ - p_));
-                lf_ = lf ? static_cast<const char*>(lf) : fin_;
-                lfValido_ = true;
+            if (p_ == fin_) {
+                if (eof_) return false;
+                Rellenar();
+                continue;
             }
-            const void* cr = std::memchr(p_, '\r', static_cast<std::size_t>(lf_ - p_));
-            const char* corte = cr ? static_cast<const char*>(cr) : lf_;
+            const char* corte = FinDeLinea(p_, fin_);
             if (corte < fin_) {
                 // A CR at the window's edge may be the first half of CR LF.
                 if (*corte == '\r' && corte + 1 == fin_ && !eof_) {
@@ -74,14 +92,12 @@ public:
                 linea = std::string_view(p_, static_cast<std::size_t>(corte - p_));
                 p_ = corte + 1;
                 if (*corte == '\r' && p_ < fin_ && *p_ == '\n') ++p_;
-                if (lf_ < p_) lfValido_ = false;
                 return true;
             }
             if (!eof_) {
                 Rellenar();
                 continue;
             }
-            if (p_ == fin_) return false;
             // Last line without a line break.
             linea = std::string_view(p_, static_cast<std::size_t>(fin_ - p_));
             p_ = fin_;
@@ -93,22 +109,23 @@ public:
     int Error() const { return error_; }
 
 private:
-    // Keeps the unread bytes, moved to the front, and reads after them. The
-    // buffer only grows when a single line fills it.
+    // Keeps the bytes from the mark on, moved to the front, and reads after
+    // them. The buffer only grows when a single record fills it.
     void Rellenar()
     {
-        std::size_t resto = static_cast<std::size_t>(fin_ - p_);
+        const std::size_t resto = static_cast<std::size_t>(fin_ - marca_);
+        const std::size_t leido = static_cast<std::size_t>(p_ - marca_);
         if (resto == capacidad_) {
             auto mayor = std::make_unique_for_overwrite<char[]>(capacidad_ * 2);
-            std::memcpy(mayor.get(), p_, resto);
+            std::memcpy(mayor.get(), marca_, resto);
             buf_ = std::move(mayor);
             capacidad_ *= 2;
-        } else if (p_ != buf_.get()) {
-            std::memmove(buf_.get(), p_, resto);
+        } else if (marca_ != buf_.get()) {
+            std::memmove(buf_.get(), marca_, resto);
         }
-        p_ = buf_.get();
-        fin_ = p_ + resto;
-        lfValido_ = false;
+        marca_ = buf_.get();
+        p_ = marca_ + leido;
+        fin_ = marca_ + resto;
         for (;;) {
             ssize_t r = ::read(fd_, buf_.get() + resto, capacidad_ - resto);
             if (r < 0 && errno == EINTR) continue;
@@ -122,85 +139,103 @@ private:
     int fd_ = -1;
     std::size_t capacidad_ = 0;
     std::unique_ptr<char[]> buf_;
+    const char* marca_ = nullptr;
     const char* p_ = nullptr;
     const char* fin_ = nullptr;
-    const char* lf_ = nullptr;
-    bool lfValido_ = false;
     bool eof_ = false;
     int error_ = 0;
 };
 
+// A field's place in the record being read, from the reader's mark.
+struct Trozo {
+    std::size_t inicio = 0, largo = 0;
+};
+
 // A line without its four-character tag, whatever the tag says.
+Trozo SinEtiqueta(const LectorLineas& lector, std::string_view linea)
+{
+    if (linea.size() <= 4) return {};
+    return {static_cast<std::size_t>(linea.data() - lector.Marca()) + 4, linea.size() - 4};
+}
+
 std::string_view SinEtiqueta(std::string_view linea)
 {
     return linea.size() > 4 ? linea.substr(4) : std::string_view();
 }
 
+// What a record's reading keeps between records, so its room is reused.
+struct Registro {
+    Trozo campos[7];
+    std::vector<Trozo> lineas;
+    std::size_t enDireccion = 0;
+    std::vector<std::string_view> vistas;
+    VistaRegistro vista;
+};
+
 // False when the record cannot be read: a bad birthday or the data ending
 // before its two closing lines. primera, when given, is its first line,
-// already taken from the reader.
-bool LeerRegistro(LectorLineas& lector, TPibe& p, bool conAviso, const std::string* primera,
-                  std::vector<std::string>& lineas)
+// already taken from the reader after the mark.
+bool LeerRegistro(LectorLineas& lector, bool conAviso, const std::string_view* primera, Registro& r)
 {
     std::string_view linea;
-    std::string* campos[7] = {&p.Nombre, &p.Ape1, &p.Ape2, &p.TfnoCasa, &p.TfnoMovil, &p.EMail, &p.Grupo};
     for (int i = 0; i < 7; ++i) {
         if (i == 0 && primera) {
-            campos[0]->assign(SinEtiqueta(*primera));
+            r.campos[0] = SinEtiqueta(lector, *primera);
             continue;
         }
         if (!lector.Siguiente(linea)) return false;
-        campos[i]->assign(SinEtiqueta(linea));
+        r.campos[i] = SinEtiqueta(lector, linea);
     }
-    if (!lector.Siguiente(linea) || !LeerCumple(SinEtiqueta(linea), p.Cumple)) return false;
+    VistaRegistro& v = r.vista;
+    if (!lector.Siguiente(linea) || !LeerCumple(SinEtiqueta(linea), v.Cumple)) return false;
+    v.EnAvisal = false;
     if (conAviso) {
         if (!lector.Siguiente(linea)) return false;
-        p.EnAvisal = !(linea.size() >= 5 && linea[4] == '0');
+        v.EnAvisal = !(linea.size() >= 5 && linea[4] == '0');
     }
-    // The lines are gathered first so each list is allocated once at its
-    // exact size: growing it line by line wastes time and, worse, memory.
-    for (auto* destino : {&p.Direccion, &p.Varios}) {
-        lineas.clear();
+    r.lineas.clear();
+    for (int lista = 0; lista < 2; ++lista) {
         for (;;) {
             if (!lector.Siguiente(linea)) return false;
             if (linea == kSeparador) break;
-            lineas.emplace_back(SinEtiqueta(linea));
+            r.lineas.push_back(SinEtiqueta(lector, linea));
         }
-        destino->reserve(lineas.size());
-        for (auto& l : lineas) destino->push_back(std::move(l));
+        if (lista == 0) r.enDireccion = r.lineas.size();
     }
+    // Only now: the buffer no longer moves until the next mark.
+    const char* base = lector.Marca();
+    const auto vista = [base](Trozo t) { return std::string_view(base + t.inicio, t.largo); };
+    std::string_view* campos[7] = {&v.Nombre, &v.Ape1, &v.Ape2, &v.TfnoCasa, &v.TfnoMovil, &v.EMail, &v.Grupo};
+    for (int i = 0; i < 7; ++i) *campos[i] = vista(r.campos[i]);
+    r.vistas.clear();
+    for (Trozo t : r.lineas) r.vistas.push_back(vista(t));
+    v.Direccion = std::span<const std::string_view>(r.vistas.data(), r.enDireccion);
+    v.Varios = std::span<const std::string_view>(r.vistas.data() + r.enDireccion, r.vistas.size() - r.enDireccion);
     return true;
 }
 
-// Reads into a list of its own and hands it over only at the end, so a read
-// error halfway leaves the caller's book as it was.
-ResultadoLectura Leer(LectorLineas& lector, ListaPibes& lista, const std::string& ruta)
+ResultadoLectura Recorrer(LectorLineas& lector, const ReceptorRegistros& receptor, const std::string& ruta)
 {
     ResultadoLectura r;
-    ListaPibes nueva;
     std::string_view linea;
-    std::string primera;
-    bool hayPrimera = false;
     r.estado = EstadoLectura::SinRegistros;
     if (lector.Siguiente(linea)) {
-        bool actual = linea == kCabecera;
+        const bool actual = linea == kCabecera;
         r.formatoAntiguo = !actual;
-        if (!actual) {
-            // The earlier format has no header: this line starts the first record.
-            primera.assign(linea);
-            hayPrimera = true;
-        }
+        // The earlier format has no header: this line starts the first record.
+        bool hayPrimera = !actual;
         if (hayPrimera || (lector.Siguiente(linea) && !lector.AlFinal())) {
             r.estado = EstadoLectura::Completa;
-            std::vector<std::string> lineas;
+            Registro registro;
             do {
-                auto p = std::make_unique<TPibe>();
-                if (!LeerRegistro(lector, *p, actual, hayPrimera ? &primera : nullptr, lineas)) {
+                if (!hayPrimera) lector.Marcar();
+                if (!LeerRegistro(lector, actual, hayPrimera ? &linea : nullptr, registro)) {
                     r.estado = EstadoLectura::Incompleta;
                     break;
                 }
                 hayPrimera = false;
-                nueva.push_back(std::move(p));
+                if (!receptor(registro.vista)) break;
+                lector.Marcar();
             } while (!lector.AlFinal());
         }
     }
@@ -210,7 +245,37 @@ ResultadoLectura Leer(LectorLineas& lector, ListaPibes& lista, const std::string
         fallo.error = "No se pudo leer el archivo " + ruta + ": " + std::strerror(lector.Error());
         return fallo;
     }
-    lista.swap(nueva);
+    return r;
+}
+
+std::unique_ptr<TPibe> PibeDe(const VistaRegistro& v)
+{
+    auto p = std::make_unique<TPibe>();
+    p->Nombre.assign(v.Nombre);
+    p->Ape1.assign(v.Ape1);
+    p->Ape2.assign(v.Ape2);
+    p->TfnoCasa.assign(v.TfnoCasa);
+    p->TfnoMovil.assign(v.TfnoMovil);
+    p->EMail.assign(v.EMail);
+    p->Grupo.assign(v.Grupo);
+    p->Cumple = v.Cumple;
+    p->EnAvisal = v.EnAvisal;
+    p->Direccion.assign(v.Direccion.begin(), v.Direccion.end());
+    p->Varios.assign(v.Varios.begin(), v.Varios.end());
+    return p;
+}
+
+// Reads into a list of its own and hands it over only at the end, so a read
+// error halfway leaves the caller's book as it was.
+template <class Recorrido>
+ResultadoLectura LeerEnLista(ListaPibes& lista, const Recorrido& recorrer)
+{
+    ListaPibes nueva;
+    const ResultadoLectura r = recorrer([&nueva](const VistaRegistro& v) {
+        nueva.push_back(PibeDe(v));
+        return true;
+    });
+    if (r.estado != EstadoLectura::Fallo && r.estado != EstadoLectura::NoExiste) lista.swap(nueva);
     return r;
 }
 
@@ -249,7 +314,7 @@ std::size_t FormatearCumpleEn(double valor, char* buf)
 
 }  // namespace
 
-ResultadoLectura LeerAgenda(const std::string& ruta, ListaPibes& lista)
+ResultadoLectura RecorrerAgenda(const std::string& ruta, const ReceptorRegistros& receptor)
 {
     ResultadoLectura r;
     int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
@@ -265,26 +330,32 @@ ResultadoLectura LeerAgenda(const std::string& ruta, ListaPibes& lista)
     }
     struct stat st;
     std::size_t tamano = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    // A loaded book takes a little under three times its file in memory.
-    ReservaMemoria reserva(tamano / 4 * 11);
     // A small file gets a block no bigger than itself.
     LectorLineas lector(fd, std::clamp<std::size_t>(tamano + 1, 4096, kBloque));
-    r = Leer(lector, lista, ruta);
+    r = Recorrer(lector, receptor, ruta);
     ::close(fd);
     return r;
 }
 
+ResultadoLectura LeerAgenda(const std::string& ruta, ListaPibes& lista)
+{
+    return LeerEnLista(lista, [&ruta](const ReceptorRegistros& f) { return RecorrerAgenda(ruta, f); });
+}
+
 ResultadoLectura LeerAgendaDeDescriptor(int fd, std::size_t bloque, ListaPibes& lista)
 {
-    LectorLineas lector(fd, bloque);
-    return Leer(lector, lista, std::string());
+    return LeerEnLista(lista, [fd, bloque](const ReceptorRegistros& f) {
+        LectorLineas lector(fd, bloque);
+        return Recorrer(lector, f, std::string());
+    });
 }
 
 ResultadoLectura LeerAgendaDeTexto(std::string_view datos, ListaPibes& lista)
 {
-    LectorLineas lector(datos);
-    return Leer(lector, lista, std::string());
+    return LeerEnLista(lista, [datos](const ReceptorRegistros& f) {
+        LectorLineas lector(datos);
+        return Recorrer(lector, f, std::string());
+    });
 }
 
 namespace {
@@ -324,39 +395,6 @@ char* EscribirPibe(char* p, const TPibe& r)
     return e.p;
 }
 
-// The records of a book to write, whatever holds them: Cota(i) bytes at
-// most, Medida(i) exactly, Escribir(p, i) returning where record i ends.
-struct RegistrosDeLista {
-    const ListaPibes& lista;
-    std::size_t Total() const { return lista.size(); }
-    std::size_t Cota(std::size_t i) const { return MedirPibe(*lista[i], false); }
-    std::size_t Medida(std::size_t i) const { return MedirPibe(*lista[i], true); }
-    char* Escribir(char* p, std::size_t i) const { return EscribirPibe(p, *lista[i]); }
-};
-
-struct RegistrosSueltos {
-    const std::vector<RegistroAgenda>& registros;
-    std::size_t Total() const { return registros.size(); }
-    std::size_t Cota(std::size_t i) const
-    {
-        return registros[i].pibe ? MedirPibe(*registros[i].pibe, false) : registros[i].texto.size();
-    }
-    std::size_t Medida(std::size_t i) const
-    {
-        return registros[i].pibe ? MedirPibe(*registros[i].pibe, true) : registros[i].texto.size();
-    }
-    char* Escribir(char* p, std::size_t i) const
-    {
-        if (registros[i].pibe) return EscribirPibe(p, *registros[i].pibe);
-        Escritor e{p};
-        e.Poner(registros[i].texto);
-        return e.p;
-    }
-};
-
-// From this many contacts on, a book is written in two halves at once.
-constexpr std::size_t kParaleloAgenda = 20000;
-
 }  // namespace
 
 std::string SerializarAgenda(const ListaPibes& lista)
@@ -379,101 +417,26 @@ void AnadirRegistroAgenda(const TPibe& p, std::string& destino)
     destino.resize(static_cast<std::size_t>(EscribirPibe(destino.data() + antes, p) - destino.data()));
 }
 
-namespace {
-
-constexpr off_t kEnvio = 4 << 20;
-
-// Writes the records [desde, hasta), after cabecera, into fd from byte
-// posicion on, through a buffer of its own; 0 or the errno of the failure.
-template <class Registros>
-int VolcarRegistros(int fd, off_t posicion, std::string_view cabecera, const Registros& registros, std::size_t desde,
-                    std::size_t hasta, off_t& fin)
-{
-    std::vector<char> buf(kBloque);
-    char* p = buf.data();
-    // What is written goes to the disk every few megabytes, while the rest
-    // is still being made: the fsync at the end then has less to wait for.
-    off_t enviado = posicion;
-    bool enviar = true;
-    auto vaciar = [&]() -> int {
-        for (const char* q = buf.data(); q < p;) {
-            const ssize_t w = ::pwrite(fd, q, static_cast<std::size_t>(p - q), posicion);
-            if (w < 0 && errno == EINTR) continue;
-            if (w < 0) return errno;
-            q += w;
-            posicion += w;
-        }
-        p = buf.data();
-        if (enviar && posicion - enviado >= kEnvio) {
-            enviar = ::sync_file_range(fd, enviado, posicion - enviado, SYNC_FILE_RANGE_WRITE) == 0;
-            enviado = posicion;
-        }
-        return 0;
-    };
-    Escritor e{p};
-    e.Poner(cabecera);  // a few bytes
-    p = e.p;
-    for (std::size_t i = desde; i < hasta; ++i) {
-        const std::size_t cota = registros.Cota(i);
-        if (static_cast<std::size_t>(buf.data() + buf.size() - p) < cota) {
-            if (const int err = vaciar(); err != 0) return err;
-            if (cota > buf.size()) {
-                buf.resize(cota);
-                p = buf.data();
-            }
-        }
-        p = registros.Escribir(p, i);
-    }
-    const int err = vaciar();
-    fin = posicion;
-    return err;
-}
-
-// The agenda file written into fd as SerializarAgenda has it, without the
-// whole text in memory: a large book is written in two halves at once, the
-// second from where the first will end.
-template <class Registros>
-int VolcarAgenda(int fd, const Registros& registros)
-{
-    std::string cabecera;
-    cabecera.append(kCabecera).append(kFinLinea).append(kSeparador).append(kFinLinea);
-    const std::size_t n = registros.Total();
-    const std::size_t mitad = n >= kParaleloAgenda ? n / 2 : n;
-    off_t inicio2 = 0, fin1 = 0, fin2 = 0;
-    int err2 = 0;
-    std::thread segunda;
-    if (mitad < n)
-        segunda = EnOtroHilo([&] {
-            std::size_t antes = cabecera.size();
-            for (std::size_t i = 0; i < mitad; ++i) antes += registros.Medida(i);
-            inicio2 = static_cast<off_t>(antes);
-            err2 = VolcarRegistros(fd, inicio2, {}, registros, mitad, n, fin2);
-        });
-    int err = VolcarRegistros(fd, 0, cabecera, registros, 0, mitad, fin1);
-    if (mitad < n) {
-        if (segunda.joinable()) segunda.join();
-        if (err == 0) err = err2;
-        // Never expected: the halves would not meet, so all is written again
-        // in one go rather than leave a gap or an overlap in the file.
-        if (err == 0 && fin1 != inicio2) {
-            if (::ftruncate(fd, 0) != 0) return errno;
-            err = VolcarRegistros(fd, 0, cabecera, registros, 0, n, fin1);
-        }
-    }
-    return err;
-}
-
-}  // namespace
-
 bool GuardarAgenda(const std::string& ruta, const ListaPibes& lista, std::string& error)
 {
-    return EscribirArchivoSeguro(ruta, [&lista](int fd) { return VolcarAgenda(fd, RegistrosDeLista{lista}); }, error);
-}
-
-bool GuardarAgenda(const std::string& ruta, const std::vector<RegistroAgenda>& registros, std::string& error)
-{
+    // A block at a time, so a large book is never held twice in memory.
     return EscribirArchivoSeguro(
-        ruta, [&registros](int fd) { return VolcarAgenda(fd, RegistrosSueltos{registros}); }, error);
+        ruta,
+        [&lista](int fd) -> int {
+            std::string buf;
+            buf.reserve(kBloque + 4096);
+            buf.append(kCabecera).append(kFinLinea).append(kSeparador).append(kFinLinea);
+            for (const auto& p : lista) {
+                AnadirRegistroAgenda(*p, buf);
+                if (buf.size() >= kBloque) {
+                    if (!EscribirTodo(fd, buf.data(), buf.size())) return errno != 0 ? errno : EIO;
+                    buf.clear();
+                }
+            }
+            if (!EscribirTodo(fd, buf.data(), buf.size())) return errno != 0 ? errno : EIO;
+            return 0;
+        },
+        error);
 }
 
 std::string FormatearCumple(double valor)

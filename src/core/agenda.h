@@ -1,6 +1,8 @@
 #pragma once
 // The agenda file: "VER:2.1" header and tagged lines per contact, CR LF,
 // Windows-1252. The earlier headerless format (no AVS: line) is still read.
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,12 +27,28 @@ struct ResultadoLectura {
     bool Exito() const { return estado == EstadoLectura::Completa; }
 };
 
+// One record as the file holds it: views into the bytes read, valid only
+// during the call that hands it over.
+struct VistaRegistro {
+    std::string_view Nombre, Ape1, Ape2, TfnoCasa, TfnoMovil, EMail, Grupo;
+    double Cumple = 0;
+    bool EnAvisal = false;  // the earlier format has no mark: false
+    std::span<const std::string_view> Direccion, Varios;
+};
+
+// Called for each record in file order; false stops the reading there.
+using ReceptorRegistros = std::function<bool(const VistaRegistro&)>;
+
+// The one reader of the agenda file. On Fallo some records may already
+// have been handed over.
+ResultadoLectura RecorrerAgenda(const std::string& ruta, const ReceptorRegistros& receptor);
+
 // Reads the agenda file into lista, replacing its contents unless the file
-// does not exist or cannot be opened.
+// does not exist or cannot be read.
 ResultadoLectura LeerAgenda(const std::string& ruta, ListaPibes& lista);
 
 // The same from a file already open, asking for bloque bytes at each read
-// (a line longer than a block grows it): lets tests reach the block edges.
+// (a record longer than a block grows it): lets tests reach the block edges.
 ResultadoLectura LeerAgendaDeDescriptor(int fd, std::size_t bloque, ListaPibes& lista);
 
 // The same from bytes already in memory.
@@ -44,16 +62,6 @@ bool GuardarAgenda(const std::string& ruta, const ListaPibes& lista, std::string
 
 // One contact's record, as the file holds it, appended to destino.
 void AnadirRegistroAgenda(const TPibe& p, std::string& destino);
-
-// A record to write: a contact, or (pibe null) its text made beforehand by
-// AnadirRegistroAgenda, so a large import need not hold the contacts.
-struct RegistroAgenda {
-    const TPibe* pibe = nullptr;
-    std::string_view texto;
-};
-
-// The same file written from such records, in their order.
-bool GuardarAgenda(const std::string& ruta, const std::vector<RegistroAgenda>& registros, std::string& error);
 
 // "CUM:" text of a date value and its reverse (accepts '.' or ',' as
 // decimal separator; empty or non-numeric text fails).

@@ -2,19 +2,17 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdint>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <iterator>
 #include <limits>
-#include <mutex>
 #include <random>
 #include <string_view>
 #include <system_error>
 
 #include <csignal>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,17 +20,98 @@ namespace bindelora {
 
 namespace fs = std::filesystem;
 
+// ============================================================ SistemaArchivos
+
 namespace {
 
-std::string ErrorGuardar(const std::string& ruta, int err)
-{
-    return "No se pudo guardar el archivo " + ruta + ": " + std::strerror(err);
-}
+std::atomic<SistemaArchivos*> gSistema{nullptr};
 
-
-constexpr std::string_view kMarcaTemporal = ".tmp-";
+SistemaArchivos& Sistema() { return SistemaArchivos::instancia(); }
 
 }  // namespace
+
+SistemaArchivos& SistemaArchivos::instancia()
+{
+    static SistemaArchivos real;
+    SistemaArchivos* otra = gSistema.load();
+    return otra ? *otra : real;
+}
+
+void SistemaArchivos::setInstancia(SistemaArchivos* otra) { gSistema.store(otra); }
+
+int SistemaArchivos::Fallo(int err)
+{
+    errno = err;
+    return -1;
+}
+
+std::string SistemaArchivos::NombreTemporal(const std::string& ruta)
+{
+    // Drawn afresh from the system's source each time: a name another local
+    // user could work out would let them take it first.
+    unsigned long long n = 0;
+    try {
+        std::random_device fuente;
+        n = (static_cast<unsigned long long>(fuente()) << 32) ^ fuente();
+    } catch (const std::exception&) {
+        // No source at all: O_EXCL still keeps the name safe, only guessable.
+        static std::atomic<unsigned long long> contador{0};
+        n = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+            (++contador << 48);
+    }
+    return ruta + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(n);
+}
+
+int SistemaArchivos::Abrir(const std::string& ruta, int flags, unsigned modo)
+{
+    return ::open(ruta.c_str(), flags, static_cast<mode_t>(modo));
+}
+
+long SistemaArchivos::Leer(int fd, char* p, std::size_t n) { return ::read(fd, p, n); }
+
+long SistemaArchivos::Escribir(int fd, const char* p, std::size_t n) { return ::write(fd, p, n); }
+
+int SistemaArchivos::Sincronizar(int fd) { return ::fsync(fd); }
+
+int SistemaArchivos::Renombrar(const std::string& de, const std::string& a) { return ::rename(de.c_str(), a.c_str()); }
+
+int SistemaArchivos::EnlazarSinReemplazar(const std::string& de, const std::string& a)
+{
+    if (::link(de.c_str(), a.c_str()) == 0) return 0;
+    // Some file systems (FAT, some network ones) have no hard links; a rename
+    // that refuses to replace keeps the promise there.
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) return -1;
+    return ::renameat2(AT_FDCWD, de.c_str(), AT_FDCWD, a.c_str(), RENAME_NOREPLACE);
+}
+
+// ============================================================ helpers
+
+std::string DescribirError(int e)
+{
+    switch (e) {
+    case EACCES:
+    case EPERM: return "permiso denegado";
+    case ENOENT: return "no existe el archivo o la carpeta";
+    case ENOTDIR: return "una parte de la ruta no es una carpeta";
+    case EISDIR: return "es una carpeta";
+    case ENODEV: return "no es un archivo normal";
+    case EEXIST: return "ya existe";
+    case ENOSPC: return "no queda espacio en el disco";
+    case EDQUOT: return "se ha superado la cuota de disco";
+    case EROFS: return "el disco es de solo lectura";
+    case ENAMETOOLONG: return "la ruta es demasiado larga";
+    case ELOOP: return "demasiados enlaces simbólicos";
+    case EIO: return "error de entrada o salida";
+    case EFBIG: return "el archivo es demasiado grande";
+    case EMFILE:
+    case ENFILE: return "hay demasiados archivos abiertos";
+    case ENOMEM: return "no queda memoria";
+    case EBUSY:
+    case ETXTBSY: return "el archivo está en uso";
+    case EXDEV: return "el enlace lleva a otro disco";
+    default: return "error del sistema " + std::to_string(e);
+    }
+}
 
 std::string SinBarraFinal(std::string s)
 {
@@ -48,7 +127,50 @@ bool SoloDigitos(std::string_view s)
     return true;
 }
 
+bool EscribirTodo(int fd, const char* p, std::size_t n)
+{
+    SistemaArchivos& sistema = Sistema();
+    while (n > 0) {
+        const long w = sistema.Escribir(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        // A write that takes nothing would loop for ever.
+        if (w == 0) {
+            errno = EIO;
+            return false;
+        }
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
 namespace {
+
+constexpr std::string_view kMarcaTemporal = ".tmp-";
+constexpr int kIntentosNombre = 16;
+constexpr int kEnlacesMaximos = 40;  // as the kernel allows
+
+std::string ErrorGuardar(const std::string& ruta, int err)
+{
+    return "No se pudo guardar el archivo " + ruta + ": " + DescribirError(err);
+}
+
+std::string ErrorLeer(const std::string& ruta, int err)
+{
+    return "No se pudo leer el archivo " + ruta + ": " + DescribirError(err);
+}
+
+// Up to twenty digits: the random part of a temporary file's name.
+bool DigitosAleatorios(std::string_view s)
+{
+    if (s.empty() || s.size() > 20) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
 
 // The process id in a temporary file's name "<file>.tmp-<pid>-<n>", or -1
 // when the name is not one of ours.
@@ -59,111 +181,241 @@ long PidDeTemporal(std::string_view nombre)
     std::string_view resto = nombre.substr(marca + kMarcaTemporal.size());
     std::size_t guion = resto.find('-');
     if (guion == std::string_view::npos) return -1;
-    if (!SoloDigitos(resto.substr(0, guion)) || !SoloDigitos(resto.substr(guion + 1))) return -1;
+    if (!SoloDigitos(resto.substr(0, guion)) || !DigitosAleatorios(resto.substr(guion + 1))) return -1;
     return std::stol(std::string(resto.substr(0, guion)));
 }
 
-// Creates a new file next to ruta under a name nobody else uses. O_EXCL with
-// mode 0666 lets the umask decide the permissions, as for any new file.
-int CrearTemporal(const std::string& ruta, std::string& temporal)
+std::string CarpetaDe(const std::string& ruta)
 {
-    static thread_local std::mt19937 azar{std::random_device{}()};
-    for (int intento = 0; intento < 100; ++intento) {
-        temporal = ruta + std::string(kMarcaTemporal) + std::to_string(::getpid()) + "-" + std::to_string(azar() % 1000000);
-        int fd = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    errno = EEXIST;
-    return -1;
+    const std::string carpeta = fs::path(ruta).parent_path().string();
+    return carpeta.empty() ? "." : carpeta;
 }
 
-// Writes all of datos; 0 or the errno of the failure.
-std::function<int(int)> TodoDe(const std::string& datos)
+// The file a chain of symbolic links at ruta ends in, which need not exist;
+// ruta itself when it is no link. 0 or the errno.
+int SeguirEnlaces(const std::string& ruta, std::string& real)
 {
-    return [&datos](int fd) { return EscribirTodo(fd, datos.data(), datos.size()) ? 0 : errno; };
+    real = ruta;
+    for (int i = 0; i <= kEnlacesMaximos; ++i) {
+        struct stat st;
+        if (::lstat(real.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return 0;
+        std::error_code ec;
+        const fs::path destino = fs::read_symlink(real, ec);
+        if (ec) return ec.value();
+        real = destino.is_absolute() ? destino.string() : (fs::path(real).parent_path() / destino).string();
+    }
+    return ELOOP;
 }
 
-// modo < 0: keep the mode of the file being replaced, if any.
-bool EscribirConModo(const std::string& rutaPedida, const std::function<int(int fd)>& escribir, int modo,
-                     std::string& error)
+// Flushes a folder's entries, so a rename or link in it survives a crash.
+// Nothing already written is lost when it fails, so it is not reported.
+void SincronizarCarpeta(const std::string& carpeta)
 {
-    // Saving through a symbolic link replaces the file it points to, not
-    // the link.
-    std::string ruta = rutaPedida;
-    std::error_code ec;
-    if (fs::is_symlink(rutaPedida, ec)) {
-        fs::path destino = fs::weakly_canonical(rutaPedida, ec);
-        if (!ec) ruta = destino.string();
-    }
+    const int dir = Sistema().Abrir(carpeta, O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (dir < 0) return;
+    Sistema().Sincronizar(dir);
+    ::close(dir);
+}
 
-    struct stat st;
-    if (modo < 0 && ::stat(ruta.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        modo = static_cast<int>(st.st_mode & 07777);
-
-    std::string temporal;
-    int fd = CrearTemporal(ruta, temporal);
-    if (fd < 0) {
-        error = ErrorGuardar(rutaPedida, errno);
-        return false;
+// A new file under a fresh temporary name beside base, with the mode modo
+// and never a wider one, the umask notwithstanding; written by escribir and
+// flushed to disk. fd closed. 0 or the errno; on failure nothing is left.
+int CrearTemporal(const std::string& base, unsigned modo, const std::function<int(int)>& escribir,
+                  std::string& temporal)
+{
+    SistemaArchivos& sistema = Sistema();
+    int fd = -1;
+    // O_EXCL | O_NOFOLLOW: whatever sits under the name, a link planted
+    // there included, makes the name taken rather than being written.
+    for (int intento = 0; intento < kIntentosNombre && fd < 0; ++intento) {
+        temporal = sistema.NombreTemporal(base);
+        fd = sistema.Abrir(temporal, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, modo & 0600);
+        if (fd < 0 && errno != EEXIST) break;
     }
-    int err = 0;
-    if (modo >= 0 && ::fchmod(fd, static_cast<mode_t>(modo)) != 0) err = errno;
-    if (err == 0) err = escribir(fd);
-    if (err == 0 && ::fsync(fd) != 0) err = errno;
+    if (fd < 0) return errno;
+    // The umask may have narrowed it. A file system without modes refuses;
+    // what it has is then no wider than asked for.
+    ::fchmod(fd, static_cast<mode_t>(modo));
+    int err = escribir(fd);
+    if (err == 0 && sistema.Sincronizar(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
-    if (err == 0) {
-        fs::rename(temporal, ruta, ec);
-        if (ec) err = ec.value();
-    }
-    if (err != 0) {
-        ::unlink(temporal.c_str());
-        error = ErrorGuardar(rutaPedida, err);
-        return false;
-    }
-    // Make the rename itself durable; a failure here loses nothing already
-    // written, so it is not reported.
-    std::string carpeta = fs::path(ruta).parent_path().string();
-    int dir = ::open(carpeta.empty() ? "." : carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    if (err != 0) ::unlink(temporal.c_str());
+    return err;
 }
 
-bool LeerTodo(const std::string& ruta, std::string& datos, int& modo, int& err)
+// Reads all of fd from its current place on into datos; 0 or the errno.
+int LeerDescriptor(int fd, std::string& datos, std::size_t previsto, std::size_t maximo)
 {
-    int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        err = errno;
-        return false;
-    }
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        err = errno;
-        ::close(fd);
-        return false;
-    }
-    modo = static_cast<int>(st.st_mode & 07777);
+    SistemaArchivos& sistema = Sistema();
     datos.clear();
-    if (S_ISREG(st.st_mode)) datos.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[65536];
+    // One byte over the expected size, so the end shows in the last read.
+    datos.resize(previsto > 0 ? previsto + 1 : std::size_t{1} << 16);
+    std::size_t lleno = 0;
     for (;;) {
-        ssize_t r = ::read(fd, buf, sizeof buf);
+        if (lleno == datos.size()) datos.resize(datos.size() * 2);
+        const long r = sistema.Leer(fd, datos.data() + lleno, datos.size() - lleno);
+        if (r < 0 && errno == EINTR) continue;
         if (r < 0) {
-            if (errno == EINTR) continue;
-            err = errno;
-            ::close(fd);
-            return false;
+            const int err = errno;
+            datos.clear();
+            return err;
         }
         if (r == 0) break;
-        datos.append(buf, static_cast<std::size_t>(r));
+        lleno += static_cast<std::size_t>(r);
+        if (lleno > maximo) {
+            datos.clear();
+            return EFBIG;
+        }
     }
+    datos.resize(lleno);
+    return 0;
+}
+
+// The whole of a regular file, and its mode; 0 or the errno.
+int LeerTodo(const std::string& ruta, std::string& datos, unsigned& modo, std::size_t maximo)
+{
+    // O_NONBLOCK: a pipe in the file's place must not wait for a writer.
+    const int fd = Sistema().Abrir(ruta, O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
+    if (fd < 0) return errno;
+    struct stat st;
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (S_ISDIR(st.st_mode))
+        err = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        err = ENODEV;
+    else if (static_cast<unsigned long long>(st.st_size) > maximo)
+        err = EFBIG;
+    else
+        err = LeerDescriptor(fd, datos, static_cast<std::size_t>(st.st_size), maximo);
+    if (err == 0) modo = static_cast<unsigned>(st.st_mode & 07777);
     ::close(fd);
-    return true;
+    return err;
 }
 
 }  // namespace
+
+// ============================================================ writes
+
+int EscrituraSegura(const std::string& ruta, const std::function<int(int fd)>& escribir)
+{
+    // Saving through a symbolic link replaces the file it points to, in that
+    // file's folder; the link stays a link.
+    std::string real;
+    if (const int err = SeguirEnlaces(ruta, real); err != 0) return err;
+
+    unsigned modo = 0600;
+    struct stat st;
+    if (::stat(real.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return EISDIR;
+        if (S_ISREG(st.st_mode)) modo = static_cast<unsigned>(st.st_mode & 07777);
+    }
+    std::string temporal;
+    if (const int err = CrearTemporal(real, modo, escribir, temporal); err != 0) return err;
+    if (Sistema().Renombrar(temporal, real) != 0) {
+        const int err = errno;
+        ::unlink(temporal.c_str());
+        return err;
+    }
+    SincronizarCarpeta(CarpetaDe(real));
+    return 0;
+}
+
+bool EscribirArchivoSeguro(const std::string& ruta, const std::function<int(int fd)>& escribir, std::string& error)
+{
+    const int err = EscrituraSegura(ruta, escribir);
+    if (err != 0) error = ErrorGuardar(ruta, err);
+    return err == 0;
+}
+
+bool EscribirArchivoSeguro(const std::string& ruta, const std::string& datos, std::string& error)
+{
+    return EscribirArchivoSeguro(
+        ruta, [&datos](int fd) { return EscribirTodo(fd, datos.data(), datos.size()) ? 0 : errno; }, error);
+}
+
+bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& error)
+{
+    std::string datos;
+    unsigned modo = 0600;
+    if (const int err = LeerTodo(ruta, datos, modo, static_cast<std::size_t>(-1)); err != 0) {
+        error = ErrorLeer(ruta, err);
+        return false;
+    }
+    // Written whole under a temporary name first, then given the first free
+    // backup name by a link, which fails rather than replace: a name taken
+    // in the meantime by anything, even a dangling link or a folder, is
+    // skipped.
+    const std::string base = ruta + ".bak";
+    std::string temporal;
+    const int err = CrearTemporal(
+        base, modo, [&datos](int fd) { return EscribirTodo(fd, datos.data(), datos.size()) ? 0 : errno; }, temporal);
+    if (err != 0) {
+        error = ErrorGuardar(base, err);
+        return false;
+    }
+    for (int n = 0; n < 100000; ++n) {
+        const std::string nombre = n == 0 ? base : base + "." + std::to_string(n);
+        if (Sistema().EnlazarSinReemplazar(temporal, nombre) == 0) {
+            ::unlink(temporal.c_str());
+            SincronizarCarpeta(CarpetaDe(nombre));
+            copia = nombre;
+            return true;
+        }
+        if (errno != EEXIST) {
+            error = ErrorGuardar(nombre, errno);
+            ::unlink(temporal.c_str());
+            return false;
+        }
+    }
+    ::unlink(temporal.c_str());
+    error = "No se pudo guardar la copia de " + ruta + ": hay demasiadas copias";
+    return false;
+}
+
+// ============================================================ reads
+
+bool LeerArchivoEntero(const std::string& ruta, std::string& datos, int& err, std::size_t maximo)
+{
+    unsigned modo = 0;
+    err = LeerTodo(ruta, datos, modo, maximo);
+    return err == 0;
+}
+
+bool LeerArchivoEntero(const std::string& ruta, std::string& datos, std::string& error)
+{
+    int err = 0;
+    if (LeerArchivoEntero(ruta, datos, err)) return true;
+    error = ErrorLeer(ruta, err);
+    return false;
+}
+
+int ArchivoEnMemoria::Abrir(int fd)
+{
+    cambio_ = false;
+    struct stat antes;
+    if (::fstat(fd, &antes) != 0) return errno;
+    const bool regular = S_ISREG(antes.st_mode);
+    std::size_t previsto = 0;
+    off_t desde = 0;
+    if (regular) {
+        // Standard input may come from a file already partly read.
+        desde = ::lseek(fd, 0, SEEK_CUR);
+        if (desde >= 0 && desde < antes.st_size) previsto = static_cast<std::size_t>(antes.st_size - desde);
+    }
+    if (const int err = LeerDescriptor(fd, datos_, previsto, static_cast<std::size_t>(-1)); err != 0) return err;
+    if (regular) {
+        struct stat despues;
+        cambio_ = ::fstat(fd, &despues) != 0 || despues.st_size != antes.st_size ||
+                  despues.st_mtim.tv_sec != antes.st_mtim.tv_sec ||
+                  despues.st_mtim.tv_nsec != antes.st_mtim.tv_nsec ||
+                  (desde >= 0 && datos_.size() != previsto);
+    }
+    return 0;
+}
+
+// ============================================================ names
 
 std::string NombreArchivoDatos(const std::string& rutaEjecutable, const std::string& ext)
 {
@@ -192,21 +444,7 @@ bool MismoArchivo(const std::string& a, const std::string& b)
     return !e1 && !e2 && ca == cb;
 }
 
-bool EscribirArchivoSeguro(const std::string& ruta, const std::string& datos, std::string& error)
-{
-    return EscribirConModo(ruta, TodoDe(datos), -1, error);
-}
-
-bool EscribirArchivoSeguro(const std::string& ruta, const std::function<int(int fd)>& escribir, std::string& error)
-{
-    return EscribirConModo(ruta, escribir, -1, error);
-}
-
-bool LeerArchivoEntero(const std::string& ruta, std::string& datos, int& err)
-{
-    int modo = 0;
-    return LeerTodo(ruta, datos, modo, err);
-}
+// ============================================================ leftovers
 
 int QuitarDeProcesosTerminados(const std::string& carpeta, const std::function<long(std::string_view)>& pidDe)
 {
@@ -236,171 +474,6 @@ int LimpiarTemporales(const std::string& ruta)
     return QuitarDeProcesosTerminados(camino.parent_path().string(), [&prefijo](std::string_view nombre) {
         return nombre.substr(0, prefijo.size()) == prefijo ? PidDeTemporal(nombre) : -1;
     });
-}
-
-bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& error)
-{
-    std::string datos;
-    int modo = -1;
-    int err = 0;
-    if (!LeerTodo(ruta, datos, modo, err)) {
-        error = "No se pudo leer el archivo " + ruta + ": " + std::strerror(err);
-        return false;
-    }
-    for (int n = 0; n < 100000; ++n) {
-        std::string nombre = ruta + ".bak";
-        if (n > 0) nombre += "." + std::to_string(n);
-        std::error_code ec;
-        // Anything already there under that name, even a dangling link or a
-        // folder, is taken.
-        fs::file_status estado = fs::symlink_status(nombre, ec);
-        if (fs::exists(estado)) continue;
-        if (estado.type() != fs::file_type::not_found) {
-            error = ErrorGuardar(nombre, ec.value());
-            return false;
-        }
-        // The copy keeps the original's permissions: the book is private.
-        if (!EscribirConModo(nombre, TodoDe(datos), modo, error)) return false;
-        copia = nombre;
-        return true;
-    }
-    error = "No se pudo guardar la copia de " + ruta + ": demasiadas copias";
-    return false;
-}
-
-namespace {
-
-// The maps being read. Reading a page of a file that has been cut short
-// raises SIGBUS; for a page of one of these maps, the handler puts zero
-// pages over the rest of the map and marks it, and the read goes on.
-struct MapaVigilado {
-    std::atomic<std::uintptr_t> inicio{0};
-    std::atomic<std::size_t> largo{0};
-    std::atomic<bool> cortado{false};
-};
-MapaVigilado gVigilados[8];
-struct sigaction gSigbusAnterior;
-std::uintptr_t gPagina = 4096;  // read once, outside the handler
-
-void AlSigbus(int sig, siginfo_t* info, void* contexto)
-{
-    const auto dir = reinterpret_cast<std::uintptr_t>(info->si_addr);
-    for (MapaVigilado& m : gVigilados) {
-        const std::uintptr_t inicio = m.inicio.load();
-        const std::size_t largo = m.largo.load();
-        if (inicio == 0 || dir < inicio || dir - inicio >= largo) continue;
-        const std::uintptr_t desde = dir & ~(gPagina - 1);
-        if (::mmap(reinterpret_cast<void*>(desde), inicio + largo - desde, PROT_READ,
-                   MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) == MAP_FAILED)
-            break;
-        m.cortado.store(true);
-        return;
-    }
-    // Not ours: as the program would have done without this handler.
-    if (gSigbusAnterior.sa_flags & SA_SIGINFO) {
-        if (gSigbusAnterior.sa_sigaction) return gSigbusAnterior.sa_sigaction(sig, info, contexto);
-    } else if (gSigbusAnterior.sa_handler != SIG_DFL && gSigbusAnterior.sa_handler != SIG_IGN) {
-        return gSigbusAnterior.sa_handler(sig);
-    }
-    ::signal(SIGBUS, SIG_DFL);
-    ::raise(SIGBUS);
-}
-
-std::mutex gVigilanciaMutex;
-
-// A free place among the guarded maps, the handler set up on first use;
-// -1 when there is none.
-int Vigilar(void* mapa, std::size_t largo)
-{
-    std::lock_guard<std::mutex> cerrojo(gVigilanciaMutex);
-    static const bool instalado = [] {
-        if (const long p = ::sysconf(_SC_PAGESIZE); p > 0) gPagina = static_cast<std::uintptr_t>(p);
-        struct sigaction sa {};
-        sa.sa_sigaction = AlSigbus;
-        sa.sa_flags = SA_SIGINFO;
-        sigemptyset(&sa.sa_mask);
-        return ::sigaction(SIGBUS, &sa, &gSigbusAnterior) == 0;
-    }();
-    if (!instalado) return -1;
-    for (int i = 0; i < static_cast<int>(std::size(gVigilados)); ++i) {
-        MapaVigilado& m = gVigilados[i];
-        if (m.inicio.load() != 0) continue;
-        m.cortado.store(false);
-        m.largo.store(largo);
-        m.inicio.store(reinterpret_cast<std::uintptr_t>(mapa));
-        return i;
-    }
-    return -1;
-}
-
-void DejarDeVigilar(int i)
-{
-    std::lock_guard<std::mutex> cerrojo(gVigilanciaMutex);
-    gVigilados[i].inicio.store(0);
-    gVigilados[i].largo.store(0);
-}
-
-}  // namespace
-
-ArchivoEnMemoria::~ArchivoEnMemoria()
-{
-    if (vigilancia_ >= 0) DejarDeVigilar(vigilancia_);
-    if (mapa_) ::munmap(mapa_, largo_);
-}
-
-bool ArchivoEnMemoria::Cambio() const
-{
-    return vigilancia_ >= 0 && gVigilados[vigilancia_].cortado.load();
-}
-
-int ArchivoEnMemoria::Abrir(int fd)
-{
-    struct stat st;
-    if (::fstat(fd, &st) != 0) return errno;
-    // Mapped only from its start: standard input may come from a file
-    // already partly read.
-    const bool mapeable = S_ISREG(st.st_mode) && st.st_size > 0 && ::lseek(fd, 0, SEEK_CUR) == 0;
-    if (mapeable) {
-        largo_ = static_cast<std::size_t>(st.st_size);
-        void* m = ::mmap(nullptr, largo_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-        if (m != MAP_FAILED) {
-            // Only a guarded map is kept; otherwise the file is read.
-            vigilancia_ = Vigilar(m, largo_);
-            if (vigilancia_ >= 0) {
-                mapa_ = m;
-                return 0;
-            }
-            ::munmap(m, largo_);
-        }
-    }
-    if (S_ISREG(st.st_mode) && st.st_size > 0) copia_.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[1 << 16];
-    for (;;) {
-        const ssize_t r = ::read(fd, buf, sizeof buf);
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) return errno;
-        if (r == 0) return 0;
-        copia_.append(buf, static_cast<std::size_t>(r));
-    }
-}
-
-std::string_view ArchivoEnMemoria::Datos() const
-{
-    return mapa_ ? std::string_view(static_cast<const char*>(mapa_), largo_) : std::string_view(copia_);
-}
-
-bool EscribirTodo(int fd, const char* p, std::size_t n)
-{
-    while (n > 0) {
-        ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<std::size_t>(w);
-    }
-    return true;
 }
 
 }  // namespace bindelora

@@ -8,8 +8,6 @@
 
 #include <libical/ical.h>
 
-#include "core/memoria.h"
-#include "core/paralelo.h"
 #include "core/texto.h"
 
 namespace bindelora {
@@ -142,51 +140,37 @@ ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& ho
         r.texto = std::move(calendario);
         return r;
     }
-    // An event takes some 200 bytes. The first half is written straight
-    // after the calendar's lines, the second apart and then added: a copy
-    // of the whole text in fresh memory cost more than making it.
+    // An event takes some 200 bytes.
     r.texto.reserve(calendario.size() + sucesos.size() * 240);
     r.texto.append(calendario, 0, fin);
-    std::string segunda;
 
-    // Then the events, each written out and freed on its own (one big tree
-    // took most of its time in the allocator); a long list in two halves at
-    // once, as no event shares anything with another.
-    EnDosMitades(sucesos.size(), 2000, [&](std::size_t desde, std::size_t hasta) {
-        std::string& eventos = desde == 0 ? r.texto : segunda;
-        if (desde != 0) {
-            // The second thread's heap holds its text and libical's pieces
-            // of each event, twice the text or so.
-            PrepararArenaDelHilo((hasta - desde) * 480);
-            eventos.reserve((hasta - desde) * 240);
+    // Then the events, each written out and freed on its own: one big tree
+    // took most of its time in the allocator.
+    for (const Suceso& su : sucesos) {
+        icaltimetype fin = su.inicio;
+        icaltime_adjust(&fin, 1, 0, 0, 0);
+        icalcomponent* ev = icalcomponent_new(ICAL_VEVENT_COMPONENT);
+        icalcomponent_add_property(ev, icalproperty_new_uid(su.uid.c_str()));
+        icalcomponent_add_property(ev, icalproperty_new_dtstamp(sello));
+        icalcomponent_add_property(ev, icalproperty_new_dtstart(su.inicio));
+        icalcomponent_add_property(ev, icalproperty_new_dtend(fin));
+        if (su.frecuencia != ICAL_NO_RECURRENCE) {
+            icalrecurrencetype regla;
+            icalrecurrencetype_clear(&regla);
+            regla.freq = su.frecuencia;
+            regla.until = su.hasta;
+            icalcomponent_add_property(ev, icalproperty_new_rrule(regla));
         }
-        for (std::size_t i = desde; i < hasta; ++i) {
-            const Suceso& su = sucesos[i];
-            icaltimetype fin = su.inicio;
-            icaltime_adjust(&fin, 1, 0, 0, 0);
-            icalcomponent* ev = icalcomponent_new(ICAL_VEVENT_COMPONENT);
-            icalcomponent_add_property(ev, icalproperty_new_uid(su.uid.c_str()));
-            icalcomponent_add_property(ev, icalproperty_new_dtstamp(sello));
-            icalcomponent_add_property(ev, icalproperty_new_dtstart(su.inicio));
-            icalcomponent_add_property(ev, icalproperty_new_dtend(fin));
-            if (su.frecuencia != ICAL_NO_RECURRENCE) {
-                icalrecurrencetype regla;
-                icalrecurrencetype_clear(&regla);
-                regla.freq = su.frecuencia;
-                regla.until = su.hasta;
-                icalcomponent_add_property(ev, icalproperty_new_rrule(regla));
-            }
-            icalcomponent_add_property(ev, icalproperty_new_summary(Cp1252AUtf8(su.a->Texto).c_str()));
-            // A reminder, not a busy day.
-            icalcomponent_add_property(ev, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
-            if (char* t = icalcomponent_as_ical_string_r(ev)) {
-                eventos += t;
-                std::free(t);
-            }
-            icalcomponent_free(ev);
+        icalcomponent_add_property(ev, icalproperty_new_summary(Cp1252AUtf8(su.a->Texto).c_str()));
+        // A reminder, not a busy day.
+        icalcomponent_add_property(ev, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+        if (char* t = icalcomponent_as_ical_string_r(ev)) {
+            r.texto += t;
+            std::free(t);
         }
-    });
-    r.texto.append(segunda).append(calendario, fin);
+        icalcomponent_free(ev);
+    }
+    r.texto.append(calendario, fin);
     return r;
 }
 

@@ -1,3 +1,4 @@
+// Reading vCards: cards of any of the usual forms into contacts.
 #include "core/vcard.h"
 
 #include <algorithm>
@@ -5,445 +6,15 @@
 #include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
-#include <mutex>
-#include <thread>
 
 #include "core/agenda.h"
 #include "core/fecha.h"
-#include "core/memoria.h"
 #include "core/orden.h"
-#include "core/paralelo.h"
 #include "core/texto.h"
 #include "core/vcard_interno.h"
 
 namespace bindelora {
-
-namespace {
-bool IgualesSinMayusculas(const char* a, const char* b, std::size_t n)
-{
-    for (std::size_t i = 0; i < n; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-// Every line is compared with a dozen property names; most differ in length.
-inline bool IgualSinMayusculas(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && IgualesSinMayusculas(a.data(), b.data(), a.size());
-}
-
-inline std::string_view Recortar(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
-struct Parametro {
-    std::string_view nombre;  // empty for a bare 2.1 value ("CELL")
-    std::string_view valor;
-};
-
-struct Propiedad {
-    std::string_view nombre;  // group prefix removed
-    std::vector<Parametro> params;
-    std::string_view valor;
-
-    // Calls f with every value of a parameter, bare 2.1 values counting
-    // as TYPE.
-    template <class F>
-    void ParaCadaTipo(F&& f) const
-    {
-        for (const Parametro& p : params) {
-            if (!p.nombre.empty() && !IgualSinMayusculas(p.nombre, "TYPE")) continue;
-            std::string_view v = Recortar(p.valor);
-            if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
-            while (!v.empty()) {
-                std::size_t coma = v.find(',');
-                f(Recortar(v.substr(0, coma)));
-                if (coma == std::string_view::npos) break;
-                v.remove_prefix(coma + 1);
-            }
-        }
-    }
-
-    std::string_view Param(std::string_view nombre) const
-    {
-        for (const Parametro& p : params)
-            if (IgualSinMayusculas(p.nombre, nombre)) {
-                std::string_view v = p.valor;
-                if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
-                return v;
-            }
-        return {};
-    }
-
-    bool EsQuotedPrintable() const
-    {
-        for (const Parametro& p : params)
-            if ((p.nombre.empty() || IgualSinMayusculas(p.nombre, "ENCODING")) && IgualSinMayusculas(Recortar(p.valor), "QUOTED-PRINTABLE"))
-                return true;
-        return false;
-    }
-};
-
-// Splits "group.NAME;param=value;BARE:value". False when there is no colon
-// or no name.
-bool PartirLinea(std::string_view linea, Propiedad& p)
-{
-    std::size_t i = 0;
-    const std::size_t n = linea.size();
-    while (i < n && linea[i] != ';' && linea[i] != ':') ++i;
-    if (i >= n) return false;
-    std::string_view nombre = linea.substr(0, i);
-    std::size_t punto = nombre.rfind('.');
-    if (punto != std::string_view::npos) nombre.remove_prefix(punto + 1);
-    nombre = Recortar(nombre);
-    if (nombre.empty()) return false;
-    p.nombre = nombre;
-    p.params.clear();
-    while (i < n && linea[i] == ';') {
-        ++i;
-        std::size_t inicio = i;
-        bool comillas = false;
-        while (i < n && (comillas || (linea[i] != ';' && linea[i] != ':'))) {
-            if (linea[i] == '"') comillas = !comillas;
-            ++i;
-        }
-        std::string_view param = linea.substr(inicio, i - inicio);
-        std::size_t igual = param.find('=');
-        Parametro par;
-        if (igual == std::string_view::npos) {
-            par.valor = Recortar(param);
-        } else {
-            par.nombre = Recortar(param.substr(0, igual));
-            par.valor = Recortar(param.substr(igual + 1));
-        }
-        p.params.push_back(par);
-    }
-    if (i >= n || linea[i] != ':') return false;
-    p.valor = linea.substr(i + 1);
-    return true;
-}
-
-int ValorHex(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-// Quoted-printable to bytes. A broken "=XY" is kept as written; false then.
-bool DecodificarQP(std::string_view v, std::string& out)
-{
-    bool bien = true;
-    out.clear();
-    out.reserve(v.size());
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        char c = v[i];
-        if (c != '=') {
-            out += c;
-            continue;
-        }
-        int a = i + 1 < v.size() ? ValorHex(v[i + 1]) : -1;
-        int b = i + 2 < v.size() ? ValorHex(v[i + 2]) : -1;
-        if (a >= 0 && b >= 0) {
-            out += static_cast<char>(a * 16 + b);
-            i += 2;
-        } else {
-            bien = false;
-            out += c;
-        }
-    }
-    return bien;
-}
-
-// Length of the UTF-8 sequence at s[i] and its code point; 0 when broken.
-int LeerUtf8(std::string_view s, std::size_t i, char32_t& cp)
-{
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    int n;
-    if (c < 0x80) {
-        cp = c;
-        return 1;
-    }
-    if ((c & 0xE0) == 0xC0 && c >= 0xC2) { n = 2; cp = c & 0x1F; }
-    else if ((c & 0xF0) == 0xE0) { n = 3; cp = c & 0x0F; }
-    else if ((c & 0xF8) == 0xF0 && c <= 0xF4) { n = 4; cp = c & 0x07; }
-    else return 0;
-    if (i + static_cast<std::size_t>(n) > s.size()) return 0;
-    for (int k = 1; k < n; ++k) {
-        unsigned char d = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-        if ((d & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (d & 0x3F);
-    }
-    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return n;
-}
-
-// Windows-1252 byte of a code point, or -1.
-int CodigoEnCp1252(char32_t cp)
-{
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
-    for (int b = 0x80; b < 0xA0; ++b)
-        if (Cp1252ACodigo(static_cast<unsigned char>(b)) == cp) return b;
-    return -1;
-}
-
-// UTF-8 to Windows-1252; what has no equivalent becomes '?' and is
-// counted. With estricto, a broken sequence stops it and it returns false
-// (out is then to be thrown away); otherwise that too becomes '?'.
-bool DeUtf8(std::string_view s, std::string& out, std::size_t& sustituidos, bool estricto)
-{
-    out.resize(s.size());  // never longer than its UTF-8
-    char* o = out.data();
-    std::size_t malos = 0;
-    for (std::size_t i = 0; i < s.size();) {
-        // Plain ASCII eight bytes at a time.
-        if (i + 8 <= s.size()) {
-            std::uint64_t w;
-            std::memcpy(&w, s.data() + i, 8);
-            if (!(w & 0x8080808080808080ull)) {
-                std::memcpy(o, &w, 8);
-                o += 8;
-                i += 8;
-                continue;
-            }
-        }
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            *o++ = static_cast<char>(c);
-            ++i;
-            continue;
-        }
-        // The accented letters of Latin-1, the common case, directly.
-        if ((c == 0xC2 || c == 0xC3) && i + 1 < s.size()) {
-            const unsigned char d = static_cast<unsigned char>(s[i + 1]);
-            if ((d & 0xC0) == 0x80 && (c == 0xC3 || d >= 0xA0)) {
-                *o++ = static_cast<char>(((c & 0x03) << 6) | (d & 0x3F));
-                i += 2;
-                continue;
-            }
-        }
-        char32_t cp;
-        int n = LeerUtf8(s, i, cp);
-        if (n == 0) {
-            if (estricto) return false;
-            *o++ = '?';
-            ++malos;
-            ++i;
-            continue;
-        }
-        i += static_cast<std::size_t>(n);
-        int b = CodigoEnCp1252(cp);
-        if (b < 0) {
-            *o++ = '?';
-            ++malos;
-        } else {
-            *o++ = static_cast<char>(b);
-        }
-    }
-    out.resize(static_cast<std::size_t>(o - out.data()));
-    sustituidos += malos;
-    return true;
-}
-
-// Eight bytes at a time: most values are plain ASCII.
-bool EsAscii(std::string_view s)
-{
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, s.data() + i, 8);
-        if (w & 0x8080808080808080ull) return false;
-    }
-    for (; i < s.size(); ++i)
-        if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
-    return true;
-}
-
-// One content line's value as Windows-1252 bytes, escapes still in.
-struct Decodificador {
-    std::string qp;
-    std::size_t sustituidos = 0;
-    bool qpMalo = false;
-    bool charsetRaro = false;
-
-    // Valid until the next call.
-    std::string_view Valor(const Propiedad& p)
-    {
-        std::string_view bytes = p.valor;
-        if (p.EsQuotedPrintable()) {
-            if (!DecodificarQP(bytes, qp)) qpMalo = true;
-            bytes = qp;
-        }
-        if (EsAscii(bytes)) return bytes;
-        out.clear();
-        std::string_view cs = p.Param("CHARSET");
-        if (cs.empty()) {
-            // No charset: UTF-8 when it reads as such, else the usual 8-bit
-            // Western text (Latin-1 is a part of Windows-1252).
-            if (!DeUtf8(bytes, out, sustituidos, true)) out.assign(bytes);
-        } else if (IgualSinMayusculas(cs, "UTF-8") || IgualSinMayusculas(cs, "UTF8")) {
-            DeUtf8(bytes, out, sustituidos, false);
-        } else if (IgualSinMayusculas(cs, "ISO-8859-1") || IgualSinMayusculas(cs, "ISO-8859-15") ||
-                   IgualSinMayusculas(cs, "WINDOWS-1252") || IgualSinMayusculas(cs, "CP1252") ||
-                   IgualSinMayusculas(cs, "LATIN1") || IgualSinMayusculas(cs, "US-ASCII")) {
-            out.assign(bytes);
-        } else {
-            charsetRaro = true;
-            if (!DeUtf8(bytes, out, sustituidos, true)) out.assign(bytes);
-        }
-        return out;
-    }
-
-    void Limpiar()
-    {
-        sustituidos = 0;
-        qpMalo = charsetRaro = false;
-    }
-
-private:
-    std::string out;
-};
-
-// Splits at the separators not escaped by a backslash.
-// The parts live in one buffer reused by the next call: use them before
-// splitting anything else.
-const std::vector<std::string_view>& Partir(std::string_view v, char sep)
-{
-    static thread_local std::vector<std::string_view> r;
-    r.clear();
-    std::size_t inicio = 0;
-    for (std::size_t i = 0; (i = BuscarUno(v, i, '\\', sep)) != std::string_view::npos;) {
-        if (v[i] == '\\') {
-            i += 2;  // the escaped byte is never a separator
-            continue;
-        }
-        r.push_back(v.substr(inicio, i - inicio));
-        inicio = ++i;
-    }
-    r.push_back(v.substr(inicio));
-    return r;
-}
-
-// Text escapes undone; a line break of any kind becomes '\n'. An unknown
-// escape keeps its backslash (Windows paths in notes).
-// Into r, whose room is reused.
-void DesescaparEn(std::string_view v, std::string& r)
-{
-    // Two scans of the whole value, not one search of the pair per byte.
-    if (BuscarUno(v, 0, '\\', '\r') == std::string_view::npos) {
-        r.assign(v);
-        return;
-    }
-    r.clear();
-    r.reserve(v.size());
-    // Plain stretches between escapes go over whole.
-    auto llano = [](char c) { return c != '\\' && c != '\r'; };
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        char c = v[i];
-        // A backslash before a line break is only a backslash: the break
-        // stays a break, never a bare CR inside a field.
-        if (c == '\\' && i + 1 < v.size() && v[i + 1] != '\r') {
-            char d = v[i + 1];
-            if (d == 'n' || d == 'N') r += '\n';
-            else if (d == '\\' || d == ',' || d == ';' || d == ':') r += d;
-            else {
-                r += c;
-                r += d;
-            }
-            ++i;
-        } else if (c == '\r') {
-            r += '\n';
-            if (i + 1 < v.size() && v[i + 1] == '\n') ++i;
-        } else {
-            std::size_t j = i + 1;
-            while (j < v.size() && llano(v[j])) ++j;
-            r.append(v.data() + i, j - i);
-            i = j - 1;
-        }
-    }
-}
-
-std::string Desescapar(std::string_view v)
-{
-    std::string r;
-    DesescaparEn(v, r);
-    return r;
-}
-
-// A field of the book holds one line.
-void UnaLineaEn(std::string& s)
-{
-    for (char& c : s)
-        if (c == '\n' || c == '\r') c = ' ';
-}
-
-std::string UnaLinea(std::string s)
-{
-    UnaLineaEn(s);
-    return s;
-}
-
-std::vector<std::string> Lineas(std::string_view s)
-{
-    std::vector<std::string> r;
-    r.reserve(static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n')) + 1);
-    std::size_t inicio = 0;
-    for (;;) {
-        std::size_t nl = BuscarUno(s, inicio, '\n', '\n');
-        r.emplace_back(s.substr(inicio, nl == std::string_view::npos ? std::string_view::npos : nl - inicio));
-        if (nl == std::string_view::npos) break;
-        inicio = nl + 1;
-    }
-    return r;
-}
-
-// A single line is moved, not copied.
-std::vector<std::string> Lineas(std::string&& s)
-{
-    if (s.find('\n') != std::string::npos) return Lineas(std::string_view(s));
-    std::vector<std::string> r;
-    r.push_back(std::move(s));
-    return r;
-}
-
-std::string Unir(const std::vector<std::string>& partes, std::string_view sep)
-{
-    std::string r;
-    for (const std::string& p : partes) {
-        if (p.empty()) continue;
-        if (!r.empty()) r += sep;
-        r += p;
-    }
-    return r;
-}
-
-}  // namespace
-
-// The particles a surname may start with, in capitals.
-bool EsParticula(std::string_view w)
-{
-    static const char* const kParticulas[] = {"DE", "DEL", "LA", "LAS", "LOS", "Y", "I", "DA", "DO", "DOS", "VAN", "VON", "DI"};
-    if (w.size() > 3) return false;
-    for (const char* p : kParticulas)
-        if (IgualSinMayusculas(w, p)) return true;
-    return false;
-}
 
 namespace {
 
@@ -553,8 +124,7 @@ public:
     bool Fisica(std::string_view& l)
     {
         if (p_ >= d_.size()) return false;
-        Anticipar(d_.data() + p_);
-        std::size_t nl = BuscarUno(d_, p_, '\n', '\n');
+        std::size_t nl = d_.find('\n', p_);
         std::size_t fin = nl == std::string_view::npos ? d_.size() : nl;
         l = d_.substr(p_, fin - p_);
         if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
@@ -606,24 +176,12 @@ class Importador {
 public:
     LecturaVCard r;
     std::size_t tarjetas = 0;  // BEGIN lines seen
-    // Set for a direct import: the contacts go there as records instead
-    // of into r.pibes, keyed for the ordering orden.
-    ParteDirecta* directa = nullptr;
-    std::string_view orden;
 
     void Leer(std::string_view datos)
     {
         // A card of ours takes some 300 bytes; others rarely less than 100.
         const std::size_t previstas = datos.size() / 300 + 16;
-        if (directa) {
-            // Its record takes some three quarters of a card of ours; the
-            // room not used is never touched, so it costs nothing.
-            directa->leidos.reserve(previstas);
-            directa->textos.reserve(datos.size() + datos.size() / 4);
-            directa->claves.reserve(previstas * 48);
-        } else {
-            r.pibes.reserve(previstas);
-        }
+        r.pibes.reserve(previstas);
         Lector lector(datos);
         std::string_view linea;
         Propiedad p;
@@ -809,37 +367,6 @@ private:
         }
     }
 
-    void Entregar(std::unique_ptr<TPibe> p)
-    {
-        if (!directa) {
-            r.pibes.push_back(std::move(p));
-            return;
-        }
-        ParteDirecta& d = *directa;
-        LeidoDirecto l;
-        l.hash = HashContacto({p->Nombre, p->Ape1, p->Ape2, p->Cumple});
-        l.texto = d.textos.size();
-        AnadirRegistroAgenda(*p, d.textos);
-        l.largoTexto = static_cast<std::uint32_t>(d.textos.size() - l.texto);
-        l.largoNombre = static_cast<std::uint32_t>(p->Nombre.size());
-        l.largoApe1 = static_cast<std::uint32_t>(p->Ape1.size());
-        l.largoApe2 = static_cast<std::uint32_t>(p->Ape2.size());
-        l.cumple = p->Cumple;
-        l.clave = d.claves.size();
-        AnadirClaveOrden(*p, orden, d.claves);
-        l.largoClave = static_cast<std::uint32_t>(d.claves.size() - l.clave);
-        const std::size_t corte = FinClaveInsercion(std::string_view(d.claves).substr(l.clave));
-        l.insercion = l.clave;
-        if (corte != std::string_view::npos) {
-            l.largoInsercion = static_cast<std::uint32_t>(corte);
-        } else {
-            l.insercion = d.claves.size();
-            d.claves += ClaveInsercion(*p, orden);
-            l.largoInsercion = static_cast<std::uint32_t>(d.claves.size() - l.insercion);
-        }
-        d.leidos.push_back(l);
-    }
-
     void Terminar(Tarjeta& t)
     {
         auto p = std::make_unique<TPibe>();
@@ -918,112 +445,20 @@ private:
                                           : " caracteres sin equivalente en Windows-1252 se han cambiado por ?"));
         if (t.dec.qpMalo) Aviso(Quien(t, p.get()) + ": quoted-printable mal formado; se ha dejado el texto tal cual.");
         if (t.dec.charsetRaro) Aviso(Quien(t, p.get()) + ": juego de caracteres desconocido; se ha le\xED" "do como UTF-8 o Latin-1.");
-        Entregar(std::move(p));
+        r.pibes.push_back(std::move(p));
     }
 
     static constexpr std::size_t kMaxAvisos = kMaxAvisosVCard;
 };
 
-// Where a file can be read in two halves at once: the start of a
-// "BEGIN:VCARD" line right after an "END:VCARD" line, from the middle on.
-// Reading the halves apart gives what reading the whole gives: no folded
-// or soft-broken line runs on into a line that starts with B, and a card
-// left open before it is reported the same at the end of the first half as
-// at the BEGIN. 0 when there is no such place.
-std::size_t PuntoDeCorte(std::string_view d)
-{
-    constexpr std::string_view kInicio = "\nBEGIN:VCARD";
-    constexpr std::string_view kFin = "\nEND:VCARD";
-    for (std::size_t desde = d.size() / 2;;) {
-        const std::size_t i = d.find(kInicio, desde);
-        if (i == std::string_view::npos) return 0;
-        desde = i + 1;
-        const std::size_t tras = i + kInicio.size();
-        if (tras < d.size() && d[tras] != '\r' && d[tras] != '\n') continue;
-        std::size_t previa = i;
-        if (previa > 0 && d[previa - 1] == '\r') --previa;
-        if (previa >= kFin.size() && d.substr(previa - kFin.size(), kFin.size()) == kFin) return i + 1;
-    }
-}
-
-// The second half's cards are numbered on from the first half's.
-void Renumerar(std::string& aviso, std::size_t desfase)
-{
-    constexpr std::string_view kTarjeta = "Tarjeta ";
-    if (aviso.compare(0, kTarjeta.size(), kTarjeta) != 0) return;
-    std::size_t fin = kTarjeta.size();
-    std::size_t n = 0;
-    while (fin < aviso.size() && aviso[fin] >= '0' && aviso[fin] <= '9') n = n * 10 + static_cast<std::size_t>(aviso[fin++] - '0');
-    aviso.replace(kTarjeta.size(), fin - kTarjeta.size(), std::to_string(n + desfase));
-}
-
-// Reads datos with a, or a large file in two halves at once, the second
-// with b in a second thread (the reading is most of an import's time); b's
-// findings but its contacts are then added to a's. arena(bytes of the
-// second half) is the room its thread's heap is prepared with.
-template <class Arena>
-void LeerEnDosMitades(std::string_view datos, std::size_t minimoParaPartir, Importador& a, Importador& b,
-                      const Arena& arena)
-{
-    const std::size_t corte = datos.size() >= minimoParaPartir ? PuntoDeCorte(datos) : 0;
-    if (corte == 0) {
-        a.Leer(datos);
-        return;
-    }
-    std::thread segundo = EnOtroHilo([&] {
-        PrepararArenaDelHilo(arena(datos.size() - corte));
-        b.Leer(datos.substr(corte));
-    });
-    a.Leer(datos.substr(0, corte));
-    if (segundo.joinable()) segundo.join();
-    LecturaVCard& r = a.r;
-    r.hayTarjetas = r.hayTarjetas || b.r.hayTarjetas;
-    r.ilegibles += b.r.ilegibles;
-    r.avisosTotales += b.r.avisosTotales;
-    for (std::string& aviso : b.r.avisos) {
-        if (r.avisos.size() >= kMaxAvisosVCard) break;
-        Renumerar(aviso, a.tarjetas);
-        r.avisos.push_back(std::move(aviso));
-    }
-}
-
 }  // namespace
-
-LecturaVCard LeerVCard(std::string_view datos, std::size_t minimoParaPartir)
-{
-    Importador a, b;
-    // The contacts take about twice their part of the file.
-    LeerEnDosMitades(datos, minimoParaPartir, a, b, [](std::size_t bytes) { return 2 * bytes; });
-    LecturaVCard& r = a.r;
-    r.pibes.reserve(r.pibes.size() + b.r.pibes.size());
-    for (auto& p : b.r.pibes) r.pibes.push_back(std::move(p));
-    return std::move(r);
-}
-
-void BorrarLecturaDirecta::operator()(LecturaVCardDirecta* l) const { delete l; }
-
-LecturaDirecta LeerVCardDirecta(std::string_view datos, std::string_view orden, std::size_t minimoParaPartir)
-{
-    LecturaDirecta l(new LecturaVCardDirecta);
-    l->orden = orden;
-    Importador a, b;
-    a.directa = &l->partes[0];
-    b.directa = &l->partes[1];
-    a.orden = b.orden = l->orden;
-    // The records and keys take a little more than their part of the file.
-    LeerEnDosMitades(datos, minimoParaPartir, a, b, [](std::size_t bytes) { return bytes + bytes / 2; });
-    l->lectura = std::move(a.r);
-    return l;
-}
-
-LecturaDirecta LeerVCardDirecta(std::string_view datos, std::string_view orden)
-{
-    return LeerVCardDirecta(datos, orden, std::size_t{1} << 20);
-}
 
 LecturaVCard LeerVCard(std::string_view datos)
 {
-    return LeerVCard(datos, std::size_t{1} << 20);
+    Importador importador;
+    importador.Leer(datos);
+    return std::move(importador.r);
 }
 
 }  // namespace bindelora
+

@@ -27,13 +27,9 @@ struct ResultadoExportacion {
 };
 
 // The same straight from the agenda file to fd, a record at a time, without
-// holding the book: for the command line on large books. Reads the file as
-// LeerAgenda does and stops at the same unreadable record.
+// holding the book: for the command line on large books. Reads the file
+// with LeerAgenda's reader and stops at the same unreadable record.
 ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd, VersionVCard version);
-
-// The octets of the agenda file in each stretch the export above writes at
-// once; tests make it small to put stretch edges everywhere in small files.
-inline std::size_t tramoExportacion = 64 << 10;
 
 // What a file gave: the contacts read in file order and the reasons for
 // anything dropped or changed (Windows-1252, one line each).
@@ -49,9 +45,6 @@ struct LecturaVCard {
 inline constexpr std::size_t kMaxAvisosVCard = 1000;
 
 LecturaVCard LeerVCard(std::string_view datos);
-// The same, splitting the work over two threads from minimoParaPartir bytes
-// on (1 MiB for the one above); the result does not depend on it.
-LecturaVCard LeerVCard(std::string_view datos, std::size_t minimoParaPartir);
 
 struct ResumenImportacion {
     bool legible = false;  // false: nothing could be read, the book is untouched
@@ -69,24 +62,6 @@ struct ResumenImportacion {
 // skipped. Returns the summary; the new contacts are the ones not in the
 // book before.
 ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::string_view orden);
-
-// The command line's import of a large file, which never holds the new
-// contacts: each card read becomes at once the record the agenda file will
-// keep, with its keys. orden names the book's ordering.
-struct LecturaVCardDirecta;
-struct BorrarLecturaDirecta {
-    void operator()(LecturaVCardDirecta* l) const;
-};
-using LecturaDirecta = std::unique_ptr<LecturaVCardDirecta, BorrarLecturaDirecta>;
-LecturaDirecta LeerVCardDirecta(std::string_view datos, std::string_view orden);
-LecturaDirecta LeerVCardDirecta(std::string_view datos, std::string_view orden, std::size_t minimoParaPartir);
-
-// ImportarPibes' rules on such a reading, for the book lista (in the
-// reading's ordering, not changed here): when contacts are added, the book
-// with them is written to rutaAgenda (GuardarAgenda). A failed write leaves
-// a Spanish reason in error and the file as it was.
-ResumenImportacion ImportarDirecta(const ListaPibes& lista, LecturaVCardDirecta& leida, const std::string& rutaAgenda,
-                                   std::string& error);
 
 // The summary for the user, Windows-1252, at most maxAvisos reasons listed.
 std::string TextoResumen(const ResumenImportacion& r, std::size_t maxAvisos = 15);

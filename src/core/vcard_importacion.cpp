@@ -1,14 +1,12 @@
 // The rules of an import: which contacts read are new, where each goes in
 // the book, and the summary. Shared by the window's import, which holds
-// the contacts, and the command line's, which holds only their records.
+// the contacts, and the command line's.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <thread>
 
 #include "core/agenda.h"
 #include "core/orden.h"
-#include "core/paralelo.h"
 #include "core/texto.h"
 #include "core/vcard.h"
 #include "core/vcard_interno.h"
@@ -49,9 +47,6 @@ bool MismoContacto(const IdentidadContacto& a, const IdentidadContacto& b)
 
 IdentidadContacto IdentidadDe(const TPibe& p) { return {p.Nombre, p.Ape1, p.Ape2, p.Cumple}; }
 
-// Large batches split over two threads from this many contacts on.
-constexpr std::size_t kParalelo = 20000;
-
 // Open addressing over the hashes; equal hashes are compared in full. A
 // slot keeps the contact's number among the book's and then the file's.
 class ConjuntoContactos {
@@ -81,11 +76,6 @@ public:
 
     static constexpr std::size_t kLibre = ~std::size_t{0};
 
-    // The slot where the search for hash h starts: asked for ahead of
-    // Insertar, and the contact it holds (or kLibre), whose data may be.
-    void Anticipar(std::uint64_t h) const { __builtin_prefetch(&huecos_[h & mascara_]); }
-    std::size_t Primero(std::uint64_t h) const { return huecos_[h & mascara_].second; }
-
 private:
     std::vector<std::pair<std::uint64_t, std::size_t>> huecos_;
     std::size_t mascara_ = 0;
@@ -99,36 +89,13 @@ std::vector<std::size_t> NoRepetidos(const ListaPibes& lista, std::size_t leidos
                                      const Identidad& identidad, std::size_t& duplicados)
 {
     const std::size_t enLista = lista.size();
-    std::vector<std::uint64_t> hashes(enLista);
-    EnDosMitades(enLista, kParalelo, [&](std::size_t desde, std::size_t hasta) {
-        for (std::size_t i = desde; i < hasta; ++i) hashes[i] = HashContacto(IdentidadDe(*lista[i]));
-    });
     // Numbers below enLista are the book's contacts.
     const auto cualquiera = [&](std::size_t k) { return k < enLista ? IdentidadDe(*lista[k]) : identidad(k - enLista); };
     ConjuntoContactos vistos(enLista + leidos);
-    // The table and the book's contacts are far larger than the caches, and
-    // each look-up goes to a place of its own in them: each is asked for some
-    // contacts ahead, the slot first, then the book's contact found in it
-    // (its entry in the list, then the contact's names and birthday). A
-    // file of 100,000 imported into the book it came from: 276 -> 244 ms.
-    constexpr std::size_t kSlot = 24, kEntrada = 16, kPibe = 8;
-    for (std::size_t i = 0; i < enLista; ++i) {
-        if (i + kSlot < enLista) vistos.Anticipar(hashes[i + kSlot]);
-        vistos.Insertar(i, hashes[i], cualquiera);
-    }
+    for (std::size_t i = 0; i < enLista; ++i) vistos.Insertar(i, HashContacto(IdentidadDe(*lista[i])), cualquiera);
     std::vector<std::size_t> nuevos;
     nuevos.reserve(leidos);
     for (std::size_t k = 0; k < leidos; ++k) {
-        if (k + kSlot < leidos) vistos.Anticipar(hash(k + kSlot));
-        if (k + kEntrada < leidos)
-            if (const std::size_t j = vistos.Primero(hash(k + kEntrada)); j < enLista) __builtin_prefetch(&lista[j]);
-        if (k + kPibe < leidos)
-            if (const std::size_t j = vistos.Primero(hash(k + kPibe)); j < enLista) {
-                const TPibe* p = lista[j].get();
-                __builtin_prefetch(p);
-                __builtin_prefetch(reinterpret_cast<const char*>(p) + 64);
-                __builtin_prefetch(&p->Cumple);
-            }
         if (vistos.Insertar(enLista + k, hash(k), cualquiera)) nuevos.push_back(k);
         else ++duplicados;
     }
@@ -149,17 +116,7 @@ struct Colocado {
 std::vector<std::size_t> Colocar(const ListaPibes& lista, std::vector<Colocado>& nuevos, std::string_view orden)
 {
     const auto antes = [](const Colocado& a, const Colocado& b) { return a.orden < b.orden; };
-    if (nuevos.size() >= kParalelo) {
-        // Two halves sorted at once, then merged: still stable, as the
-        // first half's equals stay first.
-        const auto medio = nuevos.begin() + static_cast<std::ptrdiff_t>(nuevos.size() / 2);
-        std::thread segunda = EnOtroHilo([&] { std::stable_sort(medio, nuevos.end(), antes); });
-        std::stable_sort(nuevos.begin(), medio, antes);
-        if (segunda.joinable()) segunda.join();
-        std::inplace_merge(nuevos.begin(), medio, nuevos.end(), antes);
-    } else {
-        std::stable_sort(nuevos.begin(), nuevos.end(), antes);
-    }
+    std::stable_sort(nuevos.begin(), nuevos.end(), antes);
     std::vector<std::size_t> posiciones;
     posiciones.reserve(nuevos.size());
     std::size_t n = 0;
@@ -213,39 +170,30 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
     if (!r.legible) return r;
     auto& pibes = leidas.pibes;
     std::vector<std::uint64_t> hashes(pibes.size());
-    EnDosMitades(pibes.size(), kParalelo, [&](std::size_t desde, std::size_t hasta) {
-        for (std::size_t i = desde; i < hasta; ++i) hashes[i] = HashContacto(IdentidadDe(*pibes[i]));
-    });
+    for (std::size_t i = 0; i < pibes.size(); ++i) hashes[i] = HashContacto(IdentidadDe(*pibes[i]));
     const std::vector<std::size_t> nuevos = NoRepetidos(
         lista, pibes.size(), [&](std::size_t k) { return hashes[k]; },
         [&](std::size_t k) { return IdentidadDe(*pibes[k]); }, r.duplicados);
     r.anadidos = nuevos.size();
     if (nuevos.empty()) return r;
 
-    // The keys of each half lie one after another in a buffer of its own:
-    // a string each was an allocation each, and scattered for the sort.
-    std::string claves[2];
-    struct Tramo {
-        std::size_t mitad, inicio, largo;
-    };
-    std::vector<Tramo> tramos(nuevos.size());
-    EnDosMitades(nuevos.size(), kParalelo, [&](std::size_t desde, std::size_t hasta) {
-        const std::size_t mitad = desde == 0 ? 0 : 1;
-        std::string& b = claves[mitad];
-        b.reserve((hasta - desde) * 40);
-        for (std::size_t i = desde; i < hasta; ++i) {
-            const std::size_t inicio = b.size();
-            AnadirClaveOrden(*pibes[nuevos[i]], orden, b);
-            tramos[i] = {mitad, inicio, b.size() - inicio};
-        }
-    });
+    // The keys lie one after another in one buffer: a string each was an
+    // allocation each, and scattered for the sort.
+    std::string claves;
+    claves.reserve(nuevos.size() * 40);
+    std::vector<std::pair<std::size_t, std::size_t>> tramos(nuevos.size());
+    for (std::size_t i = 0; i < nuevos.size(); ++i) {
+        const std::size_t inicio = claves.size();
+        AnadirClaveOrden(*pibes[nuevos[i]], orden, claves);
+        tramos[i] = {inicio, claves.size() - inicio};
+    }
     std::vector<Colocado> colocados(nuevos.size());
     std::vector<std::string> insercionesAparte;  // keys with a NUL inside a field
     insercionesAparte.reserve(nuevos.size());
     for (std::size_t i = 0; i < nuevos.size(); ++i) {
         Colocado& c = colocados[i];
         c.leido = nuevos[i];
-        c.orden = std::string_view(claves[tramos[i].mitad]).substr(tramos[i].inicio, tramos[i].largo);
+        c.orden = std::string_view(claves).substr(tramos[i].first, tramos[i].second);
         const std::size_t corte = FinClaveInsercion(c.orden);
         c.insercion = corte != std::string_view::npos
                           ? c.orden.substr(0, corte)
@@ -272,45 +220,6 @@ std::size_t FinClaveInsercion(std::string_view claveOrden)
     if (claveOrden.empty() || std::count(claveOrden.begin(), claveOrden.end(), '\0') != 2)
         return std::string_view::npos;
     return claveOrden.find('\0', claveOrden.find('\0') + 1);
-}
-
-ResumenImportacion ImportarDirecta(const ListaPibes& lista, LecturaVCardDirecta& leida, const std::string& rutaAgenda,
-                                   std::string& error)
-{
-    ResumenImportacion r = Resumen(leida.lectura);
-    if (!r.legible) return r;
-    // Contact k read is the k-th of the first part's and then the second's.
-    const std::size_t enPrimera = leida.partes[0].leidos.size();
-    const std::size_t leidos = enPrimera + leida.partes[1].leidos.size();
-    const auto parte = [&](std::size_t k) -> const ParteDirecta& { return leida.partes[k < enPrimera ? 0 : 1]; };
-    const auto leido = [&](std::size_t k) -> const LeidoDirecto& {
-        return k < enPrimera ? leida.partes[0].leidos[k] : leida.partes[1].leidos[k - enPrimera];
-    };
-    const std::vector<std::size_t> nuevos = NoRepetidos(
-        lista, leidos, [&](std::size_t k) { return leido(k).hash; },
-        [&](std::size_t k) { return leido(k).Identidad(parte(k).textos); }, r.duplicados);
-    r.anadidos = nuevos.size();
-    if (nuevos.empty()) return r;
-
-    std::vector<Colocado> colocados(nuevos.size());
-    for (std::size_t i = 0; i < nuevos.size(); ++i) {
-        const LeidoDirecto& l = leido(nuevos[i]);
-        const std::string_view claves = parte(nuevos[i]).claves;
-        colocados[i] = {claves.substr(l.clave, l.largoClave), claves.substr(l.insercion, l.largoInsercion), nuevos[i]};
-    }
-    const std::vector<std::size_t> posiciones = Colocar(lista, colocados, leida.orden);
-
-    std::vector<RegistroAgenda> registros;
-    registros.reserve(lista.size() + colocados.size());
-    std::size_t i = 0;
-    for (std::size_t n = 0; n < colocados.size(); ++n) {
-        while (i < posiciones[n]) registros.push_back({lista[i++].get(), {}});
-        const LeidoDirecto& l = leido(colocados[n].leido);
-        registros.push_back({nullptr, std::string_view(parte(colocados[n].leido).textos).substr(l.texto, l.largoTexto)});
-    }
-    while (i < lista.size()) registros.push_back({lista[i++].get(), {}});
-    if (!GuardarAgenda(rutaAgenda, registros, error) && error.empty()) error = "No se pudo guardar la agenda.";
-    return r;
 }
 
 std::string TextoResumen(const ResumenImportacion& r, std::size_t maxAvisos)

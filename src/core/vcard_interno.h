@@ -6,62 +6,137 @@
 #include <string_view>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "core/vcard.h"
 
 namespace bindelora {
-
-#if defined(__SSE2__)
-// Sixteen bytes from c may be loaded when they stay in c's page, even past
-// the end of the text: the bytes after it are masked off. Most fields and
-// lines are short, and this takes them in one or two steps.
-[[gnu::no_sanitize_address]] inline __m128i Cargar16(const char* c)
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(c));
-}
-
-inline bool EnLaPagina(const char* c)
-{
-    return (reinterpret_cast<std::uintptr_t>(c) & 4095) <= 4096 - 16;
-}
-#endif
-
-// Files are read once, line after line, from a mapping (the vCard reader,
-// and the export's small books): asking for what comes a few records later
-// hides the wait for memory, which the processor does not foresee across
-// the file's pages (3-8 % of an export when it read the map). The address
-// may lie past the end of the data: a prefetch never faults.
-inline void Anticipar(const char* p)
-{
-    constexpr std::uintptr_t kAdelanto = 1024;
-    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(p) + kAdelanto));
-}
 
 // The first a or b in s from i on, or npos. Values and lines are short: a
 // call to memchr for each cost more than the looking.
 inline std::size_t BuscarUno(std::string_view s, std::size_t i, char a, char b)
 {
-#if defined(__SSE2__)
-    const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b);
-    while (i < s.size()) {
-        const char* c = s.data() + i;
-        const std::size_t resto = s.size() - i;
-        if (resto < 16 && !EnLaPagina(c)) break;
-        const __m128i v = Cargar16(c);
-        unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
-        if (resto < 16) m &= (1u << resto) - 1;
-        if (m != 0) return i + static_cast<std::size_t>(__builtin_ctz(m));
-        if (resto <= 16) return std::string_view::npos;
-        i += 16;
-    }
-#endif
     for (; i < s.size(); ++i)
         if (s[i] == a || s[i] == b) return i;
     return std::string_view::npos;
 }
+
+// Property names and parameters are compared without regard to case.
+inline bool IgualesSinMayusculas(const char* a, const char* b, std::size_t n)
+{
+    for (std::size_t i = 0; i < n; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// Every line is compared with a dozen property names; most differ in length.
+inline bool IgualSinMayusculas(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && IgualesSinMayusculas(a.data(), b.data(), a.size());
+}
+
+inline std::string_view Recortar(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+struct Parametro {
+    std::string_view nombre;  // empty for a bare 2.1 value ("CELL")
+    std::string_view valor;
+};
+
+struct Propiedad {
+    std::string_view nombre;  // group prefix removed
+    std::vector<Parametro> params;
+    std::string_view valor;
+
+    // Calls f with every value of a parameter, bare 2.1 values counting
+    // as TYPE.
+    template <class F>
+    void ParaCadaTipo(F&& f) const
+    {
+        for (const Parametro& p : params) {
+            if (!p.nombre.empty() && !IgualSinMayusculas(p.nombre, "TYPE")) continue;
+            std::string_view v = Recortar(p.valor);
+            if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+            while (!v.empty()) {
+                std::size_t coma = v.find(',');
+                f(Recortar(v.substr(0, coma)));
+                if (coma == std::string_view::npos) break;
+                v.remove_prefix(coma + 1);
+            }
+        }
+    }
+
+    std::string_view Param(std::string_view nombre) const
+    {
+        for (const Parametro& p : params)
+            if (IgualSinMayusculas(p.nombre, nombre)) {
+                std::string_view v = p.valor;
+                if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+                return v;
+            }
+        return {};
+    }
+
+    bool EsQuotedPrintable() const
+    {
+        for (const Parametro& p : params)
+            if ((p.nombre.empty() || IgualSinMayusculas(p.nombre, "ENCODING")) && IgualSinMayusculas(Recortar(p.valor), "QUOTED-PRINTABLE"))
+                return true;
+        return false;
+    }
+};
+
+// Splits "group.NAME;param=value;BARE:value". False when there is no colon
+// or no name.
+bool PartirLinea(std::string_view linea, Propiedad& p);
+
+// One content line's value as Windows-1252 bytes, escapes still in.
+struct Decodificador {
+    std::string qp;
+    std::size_t sustituidos = 0;
+    bool qpMalo = false;
+    bool charsetRaro = false;
+
+    // Valid until the next call.
+    std::string_view Valor(const Propiedad& p);
+
+    void Limpiar()
+    {
+        sustituidos = 0;
+        qpMalo = charsetRaro = false;
+    }
+
+private:
+    std::string out;
+};
+
+// Splits at the separators not escaped by a backslash.
+// The parts live in one buffer reused by the next call: use them before
+// splitting anything else.
+const std::vector<std::string_view>& Partir(std::string_view v, char sep);
+
+// Text escapes undone; a line break of any kind becomes '\n'. An unknown
+// escape keeps its backslash (Windows paths in notes). Into r, whose room
+// is reused.
+void DesescaparEn(std::string_view v, std::string& r);
+std::string Desescapar(std::string_view v);
+
+// A field of the book holds one line.
+void UnaLineaEn(std::string& s);
+std::string UnaLinea(std::string s);
+
+// The lines of a text; a single line is moved, not copied.
+std::vector<std::string> Lineas(std::string_view s);
+std::vector<std::string> Lineas(std::string&& s);
+
+// The parts that are not empty, joined by sep.
+std::string Unir(const std::vector<std::string>& partes, std::string_view sep);
 
 // Surname particles ("de", "la", "van" ...) that belong to the surname that
 // follows them, in any case.
@@ -78,33 +153,5 @@ std::uint64_t HashContacto(const IdentidadContacto& p);
 // Where the insertion key ends inside an ordering key (ClaveOrden), or npos
 // when a field holds a NUL and the insertion key must be built apart.
 std::size_t FinClaveInsercion(std::string_view claveOrden);
-
-// A card of a direct import: its record, as the agenda file holds it, and
-// its keys lie in the buffers of the part of the file it came from.
-struct LeidoDirecto {
-    std::uint64_t hash = 0;
-    std::size_t texto = 0, clave = 0, insercion = 0;  // offsets
-    std::uint32_t largoTexto = 0, largoClave = 0, largoInsercion = 0;
-    std::uint32_t largoNombre = 0, largoApe1 = 0, largoApe2 = 0;
-    double cumple = 0;
-
-    // The record starts "NOM:" name CR LF "AP1:" surname CR LF "AP2:" ...
-    IdentidadContacto Identidad(std::string_view textos) const
-    {
-        const std::size_t nombre = texto + 4, ape1 = nombre + largoNombre + 6, ape2 = ape1 + largoApe1 + 6;
-        return {textos.substr(nombre, largoNombre), textos.substr(ape1, largoApe1), textos.substr(ape2, largoApe2), cumple};
-    }
-};
-
-struct ParteDirecta {
-    std::string textos, claves;
-    std::vector<LeidoDirecto> leidos;
-};
-
-struct LecturaVCardDirecta {
-    std::string orden;
-    LecturaVCard lectura;  // all but the contacts, which are in the parts
-    ParteDirecta partes[2];
-};
 
 }  // namespace bindelora

@@ -1,8 +1,7 @@
 #include "platform/registro.h"
 
 #include "core/archivo.h"
-
-#include <QString>
+#include "core/texto.h"
 
 #include <cerrno>
 #include <charconv>
@@ -12,9 +11,7 @@
 #include <system_error>
 #include <utility>
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace bindelora {
@@ -26,7 +23,7 @@ constexpr std::string_view kCabecera = "REGEDIT4";
 // Files written by newer regedit versions carry this header instead.
 constexpr std::string_view kCabeceraNueva = "Windows Registry Editor Version 5.00";
 // A settings file this big is not one of ours; refuse rather than load it.
-constexpr off_t kTamanoMaximo = 64 * 1024 * 1024;
+constexpr std::size_t kTamanoMaximo = 64 * 1024 * 1024;
 
 // ---------------------------------------------------------------- text
 
@@ -229,146 +226,39 @@ std::vector<std::string> DividirLineas(const std::string& datos)
     return logicas;
 }
 
-// ---------------------------------------------------------------- messages
+// ---------------------------------------------------------------- files
 
-// The rest of the program keeps its text in Windows-1252; paths come from
-// the file system in UTF-8.
-std::string Utf8ACp1252Local(const std::string& s)
-{
-    static constexpr char16_t kAltos[32] = {
-        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-        0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-    const QString u = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-    std::string r;
-    r.reserve(static_cast<size_t>(u.size()));
-    for (const QChar q : u) {
-        const char16_t c = q.unicode();
-        char byte = '?';
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            byte = static_cast<char>(c);
-        } else {
-            for (int i = 0; i < 32; ++i)
-                if (kAltos[i] == c)
-                    byte = static_cast<char>(0x80 + i);
-        }
-        r += byte;
-    }
-    return r;
-}
-
-std::string Motivo(int e)
-{
-    switch (e) {
-    case EACCES:
-    case EPERM: return "permiso denegado";
-    case ENOENT: return "no existe la carpeta";
-    case ENOTDIR: return "una parte de la ruta no es una carpeta";
-    case EISDIR: return "es una carpeta";
-    case ENOSPC: return "no queda espacio en el disco";
-    case EDQUOT: return "se ha superado la cuota de disco";
-    case EROFS: return "el disco es de solo lectura";
-    case ENAMETOOLONG: return "la ruta es demasiado larga";
-    case ELOOP: return "demasiados enlaces simb\xF3licos";
-    case EIO: return "error de entrada o salida";
-    case EFBIG: return "el archivo es demasiado grande";
-    default: return "error del sistema " + std::to_string(e);
-    }
-}
-
+// The store's text is Windows-1252; paths and the core's reasons are UTF-8.
 std::string ErrorLectura(const std::string& ruta, const std::string& motivo)
 {
-    return "No se pudo leer la configuraci\xF3n de " + Utf8ACp1252Local(ruta) + ": " + motivo;
+    return "No se pudo leer la configuraci\xF3n de " + Utf8ACp1252(ruta) + ": " + motivo;
 }
 
 std::string ErrorEscritura(const std::string& ruta, const std::string& motivo)
 {
-    return "No se pudo guardar la configuraci\xF3n en " + Utf8ACp1252Local(ruta) + ": " + motivo;
+    return "No se pudo guardar la configuraci\xF3n en " + Utf8ACp1252(ruta) + ": " + motivo;
 }
 
-// ---------------------------------------------------------------- files
+std::string Motivo(int err) { return Utf8ACp1252(DescribirError(err)); }
 
-bool EscribirTodo(int fd, const std::string& datos)
+// The folder is made on the first save.
+int GuardarArchivo(const std::string& ruta, const std::string& datos)
 {
-    size_t hecho = 0;
-    while (hecho < datos.size()) {
-        const ssize_t n = ::write(fd, datos.data() + hecho, datos.size() - hecho);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        hecho += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Temporary file beside the target, flushed, then renamed over it: a crash
-// or a full disk leaves either the old file or the new one, never half.
-bool EscribirAtomico(const std::string& ruta, const std::string& datos, std::string& motivo)
-{
-    namespace fs = std::filesystem;
-    const fs::path carpeta = fs::path(ruta).parent_path();
+    const std::filesystem::path carpeta = std::filesystem::path(ruta).parent_path();
     if (!carpeta.empty()) {
         std::error_code ec;
-        fs::create_directories(carpeta, ec);
-        if (ec) {
-            motivo = Motivo(ec.value());
-            return false;
-        }
+        std::filesystem::create_directories(carpeta, ec);
+        if (ec) return ec.value();
     }
-
-    static unsigned contador = 0;
-    std::string temporal;
-    int fd = -1;
-    for (int intento = 0; intento < 100 && fd < 0; ++intento) {
-        temporal = ruta + "." + std::to_string(::getpid()) + "." + std::to_string(++contador) + ".tmp";
-        fd = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        motivo = Motivo(errno);
-        return false;
-    }
-
-    // Someone may have narrowed the file's permissions; keep them.
-    struct stat previo {};
-    if (::stat(ruta.c_str(), &previo) == 0)
-        ::fchmod(fd, previo.st_mode & 07777);
-
-    bool ok = EscribirTodo(fd, datos) && ::fsync(fd) == 0;
-    int fallo = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        fallo = errno;
-    }
-    if (ok && ::rename(temporal.c_str(), ruta.c_str()) != 0) {
-        ok = false;
-        fallo = errno;
-    }
-    if (!ok) {
-        ::unlink(temporal.c_str());
-        motivo = Motivo(fallo);
-        return false;
-    }
-
-    // Makes the rename itself durable; failing here loses nothing written.
-    const int dir = ::open(carpeta.empty() ? "." : carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    return EscrituraSegura(ruta, [&datos](int fd) { return EscribirTodo(fd, datos.data(), datos.size()) ? 0 : errno; });
 }
 
-// What saves cut short by a crash left beside the store:
-// "<file>.<pid>.<n>.tmp" of processes that are gone.
+// What saves cut short by a crash left beside the store: those of the safe
+// write, and "<file>.<pid>.<n>.tmp" of the versions that wrote their own.
 void QuitarTemporalesHuerfanos(const std::string& ruta)
 {
-    namespace fs = std::filesystem;
-    const fs::path camino(ruta);
+    LimpiarTemporales(ruta);
+    const std::filesystem::path camino(ruta);
     const std::string prefijo = camino.filename().string() + ".";
     constexpr std::string_view kFin = ".tmp";
     QuitarDeProcesosTerminados(camino.parent_path().string(), [&](std::string_view nombre) -> long {
@@ -388,56 +278,14 @@ enum class ResultadoLeer { Ok, NoExiste, Error };
 
 ResultadoLeer LeerArchivo(const std::string& ruta, std::string& datos, std::string& motivo)
 {
+    int err = 0;
+    if (LeerArchivoEntero(ruta, datos, err, kTamanoMaximo)) return ResultadoLeer::Ok;
     datos.clear();
-    // O_NONBLOCK: a FIFO in place of the file must not hang the program.
-    const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        // ENOTDIR: a file stands where a folder of the path should; then
-        // ours cannot exist either, and saving will report the real problem.
-        if (errno == ENOENT || errno == ENOTDIR)
-            return ResultadoLeer::NoExiste;
-        motivo = Motivo(errno);
-        return ResultadoLeer::Error;
-    }
-    struct stat info {};
-    ResultadoLeer r = ResultadoLeer::Ok;
-    if (::fstat(fd, &info) != 0) {
-        motivo = Motivo(errno);
-        r = ResultadoLeer::Error;
-    } else if (S_ISDIR(info.st_mode)) {
-        motivo = Motivo(EISDIR);
-        r = ResultadoLeer::Error;
-    } else if (!S_ISREG(info.st_mode)) {
-        motivo = "no es un archivo normal";
-        r = ResultadoLeer::Error;
-    } else if (info.st_size > kTamanoMaximo) {
-        motivo = Motivo(EFBIG);
-        r = ResultadoLeer::Error;
-    } else {
-        char bloque[65536];
-        for (;;) {
-            const ssize_t n = ::read(fd, bloque, sizeof bloque);
-            if (n == 0)
-                break;
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                motivo = Motivo(errno);
-                r = ResultadoLeer::Error;
-                break;
-            }
-            datos.append(bloque, static_cast<size_t>(n));
-            if (datos.size() > static_cast<size_t>(kTamanoMaximo)) {
-                motivo = Motivo(EFBIG);
-                r = ResultadoLeer::Error;
-                break;
-            }
-        }
-    }
-    ::close(fd);
-    if (r != ResultadoLeer::Ok)
-        datos.clear();
-    return r;
+    // ENOTDIR: a file stands where a folder of the path should; then ours
+    // cannot exist either, and saving will report the real problem.
+    if (err == ENOENT || err == ENOTDIR) return ResultadoLeer::NoExiste;
+    motivo = Motivo(err);
+    return ResultadoLeer::Error;
 }
 
 std::string Carpeta(const char* variable)
@@ -600,9 +448,8 @@ bool RegistroArchivo::Guardar()
         lineas_.insert(lineas_.begin(), {std::string(kCabecera), std::string()});
     if (ruta_.empty())
         return true;
-    std::string motivo;
-    if (!EscribirAtomico(ruta_, Texto(), motivo)) {
-        error_ = ErrorEscritura(ruta_, motivo);
+    if (const int err = GuardarArchivo(ruta_, Texto()); err != 0) {
+        error_ = ErrorEscritura(ruta_, Motivo(err));
         return false;
     }
     return true;

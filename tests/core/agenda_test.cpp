@@ -104,25 +104,6 @@ TEST(AgendaFormato, RoundTripIsByteForByte)
     EXPECT_EQ(leida[3]->Cumple, 36892.5);
 }
 
-// The text of a book is that of its two halves one after the other, which
-// is what lets a large book be saved in two halves at once.
-TEST(AgendaFormato, LargeBookWrittenInHalvesIsTheSameText)
-{
-    ListaPibes libro, primera, segunda;
-    for (int i = 0; i < 30001; ++i) {
-        ListaPibes variado = LibroVariado();
-        auto& p = variado[static_cast<std::size_t>(i) % variado.size()];
-        p->EMail = std::to_string(i);
-        (i < 15000 ? primera : segunda).push_back(std::make_unique<TPibe>(*p));
-        libro.push_back(std::move(p));
-    }
-    const std::string todo = SerializarAgenda(libro);
-    EXPECT_EQ(todo, SerializarAgenda(primera) + SerializarAgenda(segunda).substr(kCabecera.size()));
-    ListaPibes leida;
-    EXPECT_TRUE(Leer(todo, leida).Exito());
-    EXPECT_EQ(leida.size(), libro.size());
-}
-
 TEST(AgendaFormato, EarlierFormatWithoutHeaderOrAvisal)
 {
     const std::string antiguo =

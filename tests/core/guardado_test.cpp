@@ -1,19 +1,23 @@
 // Saves cut short by a crash, what they leave behind, the agenda reader at
-// the edges of its read blocks, and a mapped file cut short while read.
+// the edges of its read blocks, and a file changed while read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include <csignal>
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -226,39 +230,52 @@ TEST(LecturaPorBloques, CualquierTamanoDeBloqueLeeLoMismoQueDesdeMemoria)
     }
 }
 
-TEST(ArchivoMapeado, AcortadoMientrasSeLeeNoTumbaElProcesoYSeSabe)
-{
-    // Another program may cut short a file while it is read through its
-    // map: the pages that went read as zeros instead of raising SIGBUS,
-    // and only that file's reader is told.
-    CarpetaTemporal c;
-    const std::size_t pagina = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    const std::string texto(pagina * 8, 'x');
-    for (const char* nombre : {"/a.vcf", "/b.vcf"}) std::ofstream(c.Ruta() + nombre, std::ios::binary) << texto;
-    const int fa = ::open((c.Ruta() + "/a.vcf").c_str(), O_RDWR | O_CLOEXEC);
-    const int fb = ::open((c.Ruta() + "/b.vcf").c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fa, 0);
-    ASSERT_GE(fb, 0);
+namespace {
+
+// Reads a page at a time, and after the first one lets cambiar alter the
+// file, as another program might while it is read.
+class SistemaQueCambia : public SistemaArchivos {
+public:
+    explicit SistemaQueCambia(std::function<void()> c) : cambiar(std::move(c)) { setInstancia(this); }
+    ~SistemaQueCambia() override { setInstancia(nullptr); }
+    long Leer(int fd, char* p, std::size_t n) override
     {
-        ArchivoEnMemoria a, b;
-        ASSERT_EQ(a.Abrir(fa), 0);
-        ASSERT_EQ(b.Abrir(fb), 0);
-        const std::size_t queda = pagina * 3 + 10;
-        ASSERT_EQ(::ftruncate(fa, static_cast<off_t>(queda)), 0);
-        const std::string_view d = a.Datos();
-        ASSERT_EQ(d.size(), texto.size());
-        EXPECT_EQ(d.substr(0, queda), texto.substr(0, queda));
-        EXPECT_EQ(d.find_first_not_of('\0', queda), std::string_view::npos);
-        EXPECT_TRUE(a.Cambio());
-        EXPECT_EQ(b.Datos(), texto);
-        EXPECT_FALSE(b.Cambio());
+        const long r = SistemaArchivos::Leer(fd, p, std::min<std::size_t>(n, 4096));
+        if (cambiar) std::exchange(cambiar, nullptr)();
+        return r;
     }
-    // A later map of the file as it now is starts afresh.
-    ::lseek(fa, 0, SEEK_SET);
-    ArchivoEnMemoria otra;
-    ASSERT_EQ(otra.Abrir(fa), 0);
-    EXPECT_EQ(otra.Datos(), texto.substr(0, pagina * 3 + 10));
-    EXPECT_FALSE(otra.Cambio());
-    ::close(fa);
-    ::close(fb);
+    std::function<void()> cambiar;
+};
+
+}  // namespace
+
+TEST(ArchivoEnMemoria, CambiadoMientrasSeLeeSeSabe)
+{
+    CarpetaTemporal c;
+    const std::string ruta = c.Ruta() + "/a.vcf";
+    const std::string texto(4096 * 8, 'x');
+    const std::size_t queda = 4096 * 3 + 10;
+    auto leer = [&](std::function<void()> cambiar, ArchivoEnMemoria& a) {
+        EscribirArchivo(ruta, texto);
+        const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        SistemaQueCambia s(std::move(cambiar));
+        EXPECT_EQ(a.Abrir(fd), 0);
+        ::close(fd);
+    };
+    ArchivoEnMemoria cortado, crecido, igual, tocado;
+    leer([&] { ASSERT_EQ(::truncate(ruta.c_str(), static_cast<off_t>(queda)), 0); }, cortado);
+    EXPECT_TRUE(cortado.Cambio());
+    EXPECT_EQ(cortado.Datos(), texto.substr(0, queda));
+    leer([&] { std::ofstream(ruta, std::ios::binary | std::ios::app) << "más"; }, crecido);
+    EXPECT_TRUE(crecido.Cambio());
+    // Rewritten in place with the same size: only its time tells.
+    leer([&] {
+        timespec t[2] = {{0, UTIME_OMIT}, {12345, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, ruta.c_str(), t, 0), 0);
+    }, tocado);
+    EXPECT_TRUE(tocado.Cambio());
+    leer(nullptr, igual);
+    EXPECT_FALSE(igual.Cambio());
+    EXPECT_EQ(igual.Datos(), texto);
 }

@@ -135,7 +135,6 @@ TEST(ICalendar, UidEstablesYDistintosParaEntradasIguales)
 
 TEST(ICalendar, ListaLargaSaleEnSuOrdenConUidsUnicos)
 {
-    // Long enough to be written in two halves at once.
     ListaAvisales l;
     std::vector<std::string> esperados;
     std::size_t omitidos = 0;

@@ -1,12 +1,17 @@
 #include "platform/registro.h"
 
+#include "core/archivo.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <fstream>
 #include <iterator>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -184,12 +189,13 @@ TEST_F(RegistroArchivoTest, QuitaLoQueDejaronGuardadosInterrumpidos)
     ASSERT_GT(muerto, 0);
     ::waitpid(muerto, nullptr, 0);
     Poner(ruta, "REGEDIT4\r\n\r\n" + kLineaClave + "\r\n\"Uno\"=\"1\"\r\n");
-    const std::string huerfano = ruta + "." + std::to_string(muerto) + ".3.tmp";
+    const std::string huerfano = ruta + "." + std::to_string(muerto) + ".3.tmp";  // written by older versions
+    const std::string huerfanoNuevo = ruta + ".tmp-" + std::to_string(muerto) + "-12345678901234567890";
     // A save in progress in a running copy, and files that are not ours.
     const std::string enCurso = ruta + "." + std::to_string(::getpid()) + ".1.tmp";
     const std::string ajenos[] = {ruta + ".copia.tmp", ruta + "." + std::to_string(muerto) + ".tmp",
                                   dir.path().toStdString() + "/Quenturo/Otro.reg." + std::to_string(muerto) + ".1.tmp"};
-    for (const std::string& f : {huerfano, enCurso}) Poner(f, "a");
+    for (const std::string& f : {huerfano, huerfanoNuevo, enCurso}) Poner(f, "a");
     for (const std::string& f : ajenos) Poner(f, "a");
 
     RegistroArchivo r(ruta);
@@ -198,8 +204,63 @@ TEST_F(RegistroArchivoTest, QuitaLoQueDejaronGuardadosInterrumpidos)
     EXPECT_EQ(r.LeerCadena("Uno", valor), LecturaRegistro::Ok);
     EXPECT_EQ(valor, "1");
     EXPECT_FALSE(QFile::exists(QString::fromStdString(huerfano)));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(huerfanoNuevo)));
     EXPECT_TRUE(QFile::exists(QString::fromStdString(enCurso)));
     for (const std::string& f : ajenos) EXPECT_TRUE(QFile::exists(QString::fromStdString(f))) << f;
+}
+
+namespace {
+
+// Every file created in one folder fails as on a full disk.
+class DiscoLleno : public SistemaArchivos {
+public:
+    explicit DiscoLleno(std::string c) : carpeta(std::move(c)) { setInstancia(this); }
+    ~DiscoLleno() override { setInstancia(nullptr); }
+    int Abrir(const std::string& ruta, int flags, unsigned modo) override
+    {
+        if ((flags & O_CREAT) && ruta.rfind(carpeta + "/", 0) == 0) return Fallo(ENOSPC);
+        return SistemaArchivos::Abrir(ruta, flags, modo);
+    }
+    std::string carpeta;
+};
+
+}  // namespace
+
+// Saves go through the program's one safe write: the mode and a link are
+// kept, a full disk leaves the file and the values as they were, and the
+// reason names the path in the store's own code page.
+TEST(RegistroGuardado, ModoEnlaceYDiscoLleno)
+{
+    QTemporaryDir dir;
+    const std::string carpeta = dir.path().toStdString() + "/Configuraci\xC3\xB3n";  // UTF-8 on disk
+    const std::string real = carpeta + "/Bindelora.reg";
+    const std::string enlace = dir.path().toStdString() + "/enlace.reg";
+    Poner(real, "REGEDIT4\r\n\r\n" + kLineaClave + "\r\n\"Uno\"=\"1\"\r\n\r\n");
+    ::chmod(real.c_str(), 0640);
+    ASSERT_EQ(::symlink(real.c_str(), enlace.c_str()), 0);
+
+    RegistroArchivo r(enlace);
+    ASSERT_TRUE(r.AbrirClave(false));
+    ASSERT_TRUE(r.EscribirEntero("Dos", 2)) << r.Error();
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(enlace)).isSymLink());
+    EXPECT_NE(Contenido(real).find("\"Dos\"=dword:00000002"), std::string::npos);
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    const std::string antes = Contenido(real);
+    {
+        DiscoLleno lleno(carpeta);
+        RegistroArchivo directo(real);
+        ASSERT_TRUE(directo.AbrirClave(false));
+        EXPECT_FALSE(directo.EscribirCadena("Tres", "3"));
+        EXPECT_EQ(directo.Error(), "No se pudo guardar la configuraci\xF3n en " + dir.path().toStdString() +
+                                       "/Configuraci\xF3n/Bindelora.reg: no queda espacio en el disco");
+        std::string v;
+        EXPECT_EQ(directo.LeerCadena("Tres", v), LecturaRegistro::Falta);
+    }
+    EXPECT_EQ(Contenido(real), antes);
+    EXPECT_EQ(QDir(QString::fromStdString(carpeta)).entryList(QDir::Files | QDir::Hidden), QStringList{"Bindelora.reg"});
 }
 
 TEST(RegistroRuta, XdgConfigHome)
