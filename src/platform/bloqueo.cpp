@@ -108,34 +108,28 @@ BloqueoDatos::~BloqueoDatos()
 
 bool BloqueoDatos::Crear()
 {
-    // The lock appears whole or not at all: written aside, then linked
+    // The lock appears whole or not at all: written aside through the file
+    // layer (whose failures, a full disk among them, end here), then linked
     // under its name, which fails when one is there.
     const std::string aparte = ruta_ + ".nuevo-" + std::to_string(::getpid());
-    std::string error;
-    if (!EscribirArchivoSeguro(aparte, Contenido(), error)) {
-        estado_ = Estado::SinBloqueo;
-        // The reason, without the name of the file written aside.
-        const std::size_t dos = error.rfind(": ");
-        motivo_ = "No se pudo crear el archivo " + ruta_ + ": " + (dos == std::string::npos ? error : error.substr(dos + 2));
+    const std::string contenido = Contenido();
+    int err = EscrituraSegura(aparte, [&contenido](int fd) {
+        // Private even over a leftover of another mode: it tells who runs the
+        // program and where. A file system without modes has none to give.
+        ::fchmod(fd, 0600);
+        return EscribirTodo(fd, contenido.data(), contenido.size()) ? 0 : errno;
+    });
+    if (err == 0) {
+        err = SistemaArchivos::instancia().EnlazarSinReemplazar(aparte, ruta_) == 0 ? 0 : errno;
+        ::unlink(aparte.c_str());
+    }
+    if (err == EEXIST) {
+        estado_ = Estado::Ocupado;
         return false;
     }
-    // Private whatever the umask: it tells who runs the program and where.
-    ::chmod(aparte.c_str(), 0600);
-    int r = ::link(aparte.c_str(), ruta_.c_str());
-    int err = errno;
-    if (r != 0 && err != EEXIST) {
-        // Folders that take no hard links (FAT) still take this.
-        r = ::renameat2(AT_FDCWD, aparte.c_str(), AT_FDCWD, ruta_.c_str(), RENAME_NOREPLACE);
-        err = errno;
-    }
-    ::unlink(aparte.c_str());
-    if (r != 0) {
-        if (err == EEXIST) {
-            estado_ = Estado::Ocupado;
-            return false;
-        }
+    if (err != 0) {
         estado_ = Estado::SinBloqueo;
-        motivo_ = "No se pudo crear el archivo " + ruta_ + ": " + std::strerror(err);
+        motivo_ = "No se pudo crear el archivo " + ruta_ + ": " + DescribirError(err);
         return false;
     }
     struct stat st;
