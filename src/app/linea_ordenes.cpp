@@ -16,6 +16,7 @@
 
 #include "core/agenda.h"
 #include "core/orden.h"
+#include "core/recuperacion.h"
 #include "core/vcard.h"
 #include "platform/bloqueo.h"
 #include "platform/carpeta_datos.h"
@@ -135,6 +136,13 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     const std::vector<std::string>& resto = orden.resto;
     // The program's own path, as the window finds it, places the data.
     const std::string programa = RutaPropia(argv[0]);
+    // A run that ended badly left newer changes aside: the readers say so and
+    // go on, the import must not write past them.
+    const std::string pendiente =
+        RecuperacionPendiente(RutaArchivoDatos(programa, "dat"), RutaArchivoDatos(programa, "avs"));
+    if (!pendiente.empty() && modo != "--importar-vcard")
+        Escribir(stderr, "bindelora: hay cambios más recientes sin guardar en " + pendiente +
+                             "; se usan los archivos de datos tal como están. Abra la Bindelora para recuperarlos.\n");
     std::fflush(stdout);
     if (modo == "--exportar-vcard")
         return ExportarVCardOrden(programa, resto[0], orden.vcard3 ? VersionVCard::V30 : VersionVCard::V40);
@@ -152,8 +160,16 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     std::unique_ptr<BloqueoDatos> bloqueo;
     if (modo == "--importar-vcard") {
         bloqueo = std::make_unique<BloqueoDatos>(RutaArchivoDatos(programa, "dat"));
-        if (bloqueo->estado() == BloqueoDatos::Estado::Ocupado) {
-            std::fprintf(stderr, "%s\n", TextoYaAbierta(bloqueo->Carpeta()).toLocal8Bit().constData());
+        QString negativa;
+        if (bloqueo->estado() == BloqueoDatos::Estado::Ocupado) negativa = TextoYaAbierta(bloqueo->Carpeta());
+        else if (bloqueo->estado() != BloqueoDatos::Estado::Tomado) negativa = TextoBloqueoImposible(*bloqueo);
+        else if (!pendiente.empty())
+            negativa = QStringLiteral("bindelora: la Bindelora no se cerró bien y sus cambios sin guardar esperan en ") +
+                       QString::fromStdString(pendiente) +
+                       QStringLiteral("; ábrala para recuperarlos o descartarlos antes de importar. La agenda sigue "
+                                      "como estaba.");
+        if (!negativa.isEmpty()) {
+            std::fprintf(stderr, "%s\n", negativa.replace(QLatin1Char('\r'), QLatin1Char('\n')).toLocal8Bit().constData());
             RutaEjecutable::setInstancia(nullptr);
             return 1;
         }
