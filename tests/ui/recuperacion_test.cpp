@@ -9,8 +9,10 @@
 #include <QRegularExpression>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -382,4 +384,85 @@ TEST_F(Recuperar, TwoProgramFoldersLinkedToOneBookExcludeEachOther)
     EXPECT_TRUE(fs::is_symlink(raiz + "/a/bindelora.dat"));
     EXPECT_NE(Leer(raiz + "/libro/bindelora.dat").find("NOM:Berta"), std::string::npos);
     EXPECT_FALSE(Existe(raiz + "/libro/bindelora.dat.recuperacion"));
+}
+
+namespace {
+
+// A disk that is full for the files whose names start with prefijo.
+class DiscoLleno : public SistemaArchivos {
+public:
+    explicit DiscoLleno(std::string p) : prefijo(std::move(p)) {}
+    int Abrir(const std::string& ruta, int flags, unsigned modo) override
+    {
+        if ((flags & O_CREAT) && ruta.rfind(prefijo, 0) == 0) return Fallo(ENOSPC);
+        return SistemaArchivos::Abrir(ruta, flags, modo);
+    }
+    std::string prefijo;
+};
+
+}  // namespace
+
+TEST_F(Recuperar, FullDiskRefusesTheStartAndSaysWhy)
+{
+    LibroDeAna();
+    const std::string dat = Leer(Dat()), avs = Leer(Avs());
+    DiscoLleno disco(std::filesystem::canonical(carpeta.path().toStdString()).string() + "/");
+    SistemaArchivos::setInstancia(&disco);
+    Iniciar();
+    SistemaArchivos::setInstancia(nullptr);
+    ASSERT_TRUE(programa->Terminado());
+    ASSERT_EQ(mensajes.cajas.size(), 1u);
+    EXPECT_EQ(mensajes.cajas[0].titulo, QStringLiteral("Bindelora"));
+    EXPECT_EQ(mensajes.cajas[0].icono, IconoMensaje::Error);
+    EXPECT_TRUE(mensajes.cajas[0].texto.contains(QString::fromStdString(disco.prefijo + "bindelora.lock")));
+    EXPECT_TRUE(mensajes.cajas[0].texto.contains(QString::fromStdString(DescribirError(ENOSPC))));
+    Cerrar();
+    EXPECT_EQ(Leer(Dat()), dat);
+    EXPECT_EQ(Leer(Avs()), avs);
+    EXPECT_EQ(Archivos(QString()), (QStringList{QStringLiteral("bindelora.avs"), QStringLiteral("bindelora.dat")}));
+    EXPECT_FALSE(registro.existe);
+}
+
+TEST_F(Recuperar, SaveThatFailsLeavesTheLastChangesForTheNextStart)
+{
+    LibroDeAna();
+    const std::string dat = Leer(Dat());
+    TfrmBindelora* f = Iniciar();
+    // Closed at once: the copy's timer has not fired yet.
+    AnadirContacto(f, QStringLiteral("Berta"), QStringLiteral("Gil"));
+    DiscoLleno disco(RutaReal(Dat()) + ".tmp-");
+    SistemaArchivos::setInstancia(&disco);
+    Cerrar();
+    SistemaArchivos::setInstancia(nullptr);
+    ASSERT_EQ(mensajes.cajas.size(), 1u);
+    EXPECT_EQ(mensajes.cajas[0].titulo, QStringLiteral("Error al guardar"));
+    EXPECT_EQ(Leer(Dat()), dat);
+    EXPECT_NE(Leer(RecDat()).find("NOM:Berta"), std::string::npos);
+    // The events were saved: their copy is gone.
+    EXPECT_FALSE(Existe(RecAvs()));
+
+    mensajes.siguienteRespuesta(RespuestaMensaje::Si);
+    f = Iniciar();
+    EXPECT_EQ(Nombres(f), (std::vector<std::string>{"Ana", "Berta"}));
+    Cerrar();
+    EXPECT_NE(Leer(Dat()).find("NOM:Berta"), std::string::npos);
+    EXPECT_FALSE(Existe(RecDat()));
+}
+
+TEST_F(Recuperar, CopiesThatCannotBeWrittenAreToldOnceAndTheExitSaveStillWrites)
+{
+    LibroDeAna();
+    TfrmBindelora* f = Iniciar();
+    DiscoLleno disco(std::filesystem::canonical(carpeta.path().toStdString()).string() + "/");
+    SistemaArchivos::setInstancia(&disco);
+    for (const char* nombre : {"Berta", "Carla", "Dora"}) {
+        AnadirContacto(f, QString::fromLatin1(nombre), QStringLiteral("Gil"));
+        QTest::qWait(1300);
+    }
+    SistemaArchivos::setInstancia(nullptr);
+    ASSERT_EQ(mensajes.cajas.size(), 1u);
+    EXPECT_EQ(mensajes.cajas[0].titulo, QStringLiteral("Recuperar cambios"));
+    EXPECT_TRUE(mensajes.cajas[0].texto.contains(QString::fromStdString(DescribirError(ENOSPC))));
+    Cerrar();
+    EXPECT_NE(Leer(Dat()).find("NOM:Dora"), std::string::npos);
 }
