@@ -114,14 +114,6 @@ int OrdenarPibes(ListaPibes& lista, std::string_view orden, const TextosEditor& 
         resto.reserve(n * 16);
         std::string clave;
         for (std::size_t i = 0; i < n; ++i) {
-            // The records lie all over memory; asking for the next ones early
-            // hides much of the wait for them.
-            if (i + 8 < n) {
-                const TPibe* siguiente = lista[i + 8].get();
-                __builtin_prefetch(siguiente);
-                __builtin_prefetch(&siguiente->Ape2);
-                __builtin_prefetch(&siguiente->Grupo);
-            }
             const TPibe& p = *lista[i];
             Campos c;
             CamposDe(p, orden, c);

@@ -1,5 +1,6 @@
 #include "celdasdia.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -26,6 +27,45 @@ void TEtiquetaDia::mousePressEvent(QMouseEvent* e)
         return;
     }
     QLabel::mousePressEvent(e);
+}
+
+void TEtiquetaDia::keyPressEvent(QKeyEvent* e)
+{
+    switch (e->key()) {
+    case Qt::Key_Left: emit Mover(this, -1, 0); break;
+    case Qt::Key_Right: emit Mover(this, 1, 0); break;
+    case Qt::Key_Up: emit Mover(this, 0, -1); break;
+    case Qt::Key_Down: emit Mover(this, 0, 1); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space: Pulsar(); break;
+    default: QLabel::keyPressEvent(e); return;
+    }
+    e->accept();
+}
+
+void TEtiquetaDia::paintEvent(QPaintEvent* e)
+{
+    QLabel::paintEvent(e);
+    if (!hasFocus()) return;
+    // Dotted, inside the cell: the day's mark around it stays as it is.
+    QPainter p(this);
+    QPen pen(palette().color(QPalette::WindowText));
+    pen.setStyle(Qt::DotLine);
+    p.setPen(pen);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void TEtiquetaDia::focusInEvent(QFocusEvent* e)
+{
+    QLabel::focusInEvent(e);
+    update();
+}
+
+void TEtiquetaDia::focusOutEvent(QFocusEvent* e)
+{
+    QLabel::focusOutEvent(e);
+    update();
 }
 
 TMarcaDia::TMarcaDia(QWidget* parent) : QWidget(parent)

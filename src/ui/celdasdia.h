@@ -15,12 +15,20 @@ public:
     bool Vecino() const { return vecino_; }
     void FijarDia(int dia, const QColor& color, bool vecino);
     QColor ColorTexto() const { return palette().color(QPalette::WindowText); }
+    // What a click does, for Enter, Space and a screen reader's press.
+    void Pulsar() { emit Pulsada(this); }
 
 signals:
     void Pulsada(TEtiquetaDia* etiqueta);
+    // An arrow key: columns and rows to move the focus by.
+    void Mover(TEtiquetaDia* etiqueta, int columnas, int filas);
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     bool vecino_ = false;

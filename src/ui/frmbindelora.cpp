@@ -23,6 +23,7 @@ TfrmBindelora::TfrmBindelora(const QStringList& argumentos, QWidget* parent)
     PrepararListas();
     PrepararMenus();
     Conectar();
+    PrepararAccesibilidad();
     FormCreate();
 }
 

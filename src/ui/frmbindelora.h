@@ -288,6 +288,23 @@ private:
     bool agendaGuardada_ = false, avisalGuardado_ = false;  // by the normal end
     bool cambios_ = false;  // the run changed something
     bool avisoCopiaDado_ = false;  // a failed copy was told
+
+    // --- Accessibility: names, view shortcuts, the calendar from the keyboard ---
+public:
+    // Names each day cell by its full date, "hoy" and its entries.
+    void NombrarDias();
+    // The one day cell that Tab stops at.
+    TEtiquetaDia* DiaTab() const { return diaTab_; }
+
+protected:
+    bool focusNextPrevChild(bool siguiente) override;
+
+private:
+    void PrepararAccesibilidad();
+    void PrepararTecladoCalendario();
+    void FijarDiaTab(TEtiquetaDia* dia);
+    void MoverFocoDia(TEtiquetaDia* desde, int columnas, int filas);
+    TEtiquetaDia* diaTab_ = nullptr;
 };
 
 // The four windows of the run, created by the program entry.

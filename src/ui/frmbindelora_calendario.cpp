@@ -55,6 +55,7 @@ void TfrmBindelora::CrearCalendario()
     const Fecha hoy = Reloj::instancia().Hoy();
     MesMostrado = hoy.mes;
     AnoMostrado = hoy.ano;
+    PrepararTecladoCalendario();
 }
 
 void TfrmBindelora::DibujarMes(int mes, int ano)
@@ -78,6 +79,7 @@ void TfrmBindelora::DibujarMes(int mes, int ano)
     AnoMostrado = ano;
     MesMostrado = mes;
     PanelMes->update();
+    NombrarDias();
 }
 
 void TfrmBindelora::MarcarDiasConAvisal(int mes, int ano)
@@ -95,6 +97,7 @@ void TfrmBindelora::MarcarDiasConAvisal(int mes, int ano)
     }
     for (int d = 1; d <= 31; ++d)
         if (conAvisal[static_cast<std::size_t>(d)]) MarcarDia(d, mes, ano, false);
+    NombrarDias();
 }
 
 void TfrmBindelora::MostrarMes(int mes, int ano)

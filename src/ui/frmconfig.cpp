@@ -1,5 +1,8 @@
 #include "frmconfig.h"
 
+#include "accesibilidad.h"
+#include "dibujo_svg.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -67,6 +70,7 @@ TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent)
     // Ctrl+Tab and Ctrl+Shift+Tab reach the tabs from any control of a page.
     PageControl->tabBar()->setFocusPolicy(Qt::StrongFocus);
     PageControl->tabBar()->setAccessibleName(QStringLiteral("Páginas"));
+    NombrarParaAccesibilidad();
 
     connect(btnAceptar, &QPushButton::clicked, this, &TfrmConfig::btnAceptarClick);
     connect(btnCancelar, &QPushButton::clicked, this, &TfrmConfig::btnCancelarClick);
@@ -75,6 +79,28 @@ TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent)
     connect(btnPlay, &QToolButton::clicked, this, &TfrmConfig::btnPlayClick);
     connect(btnRecuperarAgenda, &QPushButton::clicked, this, &TfrmConfig::btnRecuperarAgendaClick);
     connect(btnRecuperarAvisal, &QPushButton::clicked, this, &TfrmConfig::btnRecuperarAvisalClick);
+}
+
+void TfrmConfig::NombrarParaAccesibilidad()
+{
+    namespace acc = bindelora::accesible;
+    acc::InstalarFabrica();
+    for (QWidget* w : std::initializer_list<QWidget*>{imgBorde, imgDat1, imgDat2, imgDat3, imgDat4, BordeTotal,
+                                                      BordeDentro, BevelBindelora, BevelAvisal, BevelPanic, BevelAbajo})
+        acc::Adorno(w);
+    for (QLabel* l : {imgDat1, imgDat2, imgDat3, imgDat4})
+        bindelora::DibujarDesdeSvg(l, QStringLiteral(":/ventanas/cf_dat.svg"));
+    // A larger font hides tabs behind scroll buttons: each keeps its whole text.
+    for (int i = 0; i < PageControl->count(); ++i)
+        if (PageControl->tabToolTip(i).isEmpty())
+            PageControl->setTabToolTip(i, PageControl->tabText(i).remove(QLatin1Char('&')));
+    // The radio groups read as their question.
+    acc::Nombrar(Panel1, Label1->text());
+    acc::Nombrar(Panel2, Label2->text());
+    for (QWidget* w : std::initializer_list<QWidget*>{rbSucesosSiempre, rbSucesosSoloUna, rbSucesosNunca})
+        w->setAccessibleDescription(Label3->text());
+    chkReproducirWav->setAccessibleDescription(Label4->text());
+    acc::AvisarTextosCortados(this);
 }
 
 QPixmap TfrmConfig::TiraBorde(const QByteArray& jpeg, QSize tam)

@@ -35,6 +35,7 @@ protected:
 
 private:
     void ActivarBotonesSonido();
+    void NombrarParaAccesibilidad();
     std::string rutaSonido_;  // Windows-1252, empty when none
 };
 

@@ -273,3 +273,13 @@ void TListView::mouseDoubleClickEvent(QMouseEvent* e)
     QTableView::mouseDoubleClickEvent(e);
     if (e->button() == Qt::LeftButton) emit DobleClic();
 }
+
+QModelIndex TListView::moveCursor(CursorAction accion, Qt::KeyboardModifiers modificadores)
+{
+    // A table would go to the first or last column, which in these lists is
+    // often one of width 0: the row would not change.
+    if (accion != MoveHome && accion != MoveEnd) return QTableView::moveCursor(accion, modificadores);
+    if (NumFilas() == 0) return {};
+    const int columna = std::max(currentIndex().column(), 0);
+    return modelo_->index(accion == MoveHome ? 0 : NumFilas() - 1, columna);
+}

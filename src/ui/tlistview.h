@@ -82,6 +82,8 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    // Home and End go to the first and last row, as in any list of rows.
+    QModelIndex moveCursor(CursorAction accion, Qt::KeyboardModifiers modificadores) override;
 
 private:
     void AjustarAncho(int columna, int ancho);
