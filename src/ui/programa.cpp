@@ -7,6 +7,7 @@
 #include "core/recuperacion.h"
 #include "platform/bloqueo.h"
 #include "platform/mensajes.h"
+#include "platform/ruta_ejecutable.h"
 #include "frmabout.h"
 #include "frmbindelora.h"
 #include "frmconfig.h"
@@ -21,6 +22,30 @@ static void RegistrarRecursos()
 }
 
 namespace bindelora {
+
+namespace {
+
+// A book left beside the program, in a folder no longer used for the data
+// (others may write in it, or it is someone else's), would look lost: the
+// first start elsewhere says where it is.
+void AvisarLibroJuntoAlPrograma(const std::string& agenda)
+{
+    const std::string programa = RutaEjecutable::instancia().Ruta();
+    const std::string junto = NombreArchivoDatos(programa, "dat");
+    if (MismoArchivo(junto, agenda) || !ExisteArchivo(junto) || ExisteArchivo(agenda)) return;
+    const std::size_t barra = agenda.rfind('/');
+    Mensajes::mostrar(
+        nullptr,
+        QStringLiteral("Hay una agenda junto al programa:\n") + QString::fromStdString(junto) +
+            QStringLiteral("\n\nNo se usa porque esa carpeta no es solo suya (otros usuarios pueden escribir en "
+                           "ella, o es de otro usuario). La Bindelora guarda sus datos en:\n") +
+            QString::fromStdString(barra == std::string::npos ? agenda : agenda.substr(0, barra)) +
+            QStringLiteral("\n\nPara seguir con esa agenda, cierre el programa y copie allí sus archivos ."
+                           "dat y .avs."),
+        TituloYaAbierta(), IconoMensaje::Informacion);
+}
+
+}  // namespace
 
 Programa::Programa(const QStringList& argumentos)
 {
@@ -46,6 +71,7 @@ Programa::Programa(const QStringList& argumentos)
     }
     // Where the saves write: beside the real files, links followed.
     LimpiarTemporales(RutaReal(agenda));
+    AvisarLibroJuntoAlPrograma(agenda);
 
     principal_ = std::make_unique<TfrmBindelora>(argumentos);
     frmBindelora = principal_.get();

@@ -1,5 +1,7 @@
 // A program whose folder cannot be written keeps its data files in the
 // user's data folder; every reader and writer of the two files follows.
+#include <sys/stat.h>
+
 #include "core/archivo.h"
 #include "entorno.h"
 
@@ -81,4 +83,31 @@ TEST_F(CarpetaDatosVentana, DataFolderThatCannotBeCreatedRefusesTheStartAndTouch
     Cerrar();
     EXPECT_EQ(Leer(archivo), "x");
     EXPECT_FALSE(registro.existe);
+}
+
+TEST_F(CarpetaDatosVentana, BookBesideAProgramInAFolderOpenToOthersIsPointedAtOnce)
+{
+    const std::string prog = carpeta.path().toStdString() + "/prog";
+    ::mkdir(prog.c_str(), 0775);
+    ::chmod(prog.c_str(), 0775);
+    ruta.ruta = prog + "/bindelora";
+    ListaPibes l;
+    l.push_back(Pibe("Ana", "Zamora"));
+    const std::string libro = SerializarAgenda(l);
+    Escribir(prog + "/bindelora.dat", libro);
+    TfrmBindelora* f = Iniciar();
+    ASSERT_FALSE(programa->Terminado());
+    EXPECT_EQ(f->RutaAgenda(), Datos() + "/bindelora.dat");
+    EXPECT_TRUE(f->ListaPibes.empty());
+    ASSERT_EQ(mensajes.cajas.size(), 1u);
+    EXPECT_EQ(mensajes.cajas[0].icono, IconoMensaje::Informacion);
+    EXPECT_TRUE(mensajes.cajas[0].texto.contains(QString::fromStdString(prog + "/bindelora.dat")));
+    EXPECT_TRUE(mensajes.cajas[0].texto.contains(QString::fromStdString(Datos())));
+    Cerrar();
+    // The book beside the program is left as it was; the next start, with a
+    // book of its own, says nothing more.
+    EXPECT_EQ(Leer(prog + "/bindelora.dat"), libro);
+    mensajes.cajas.clear();
+    Iniciar();
+    EXPECT_TRUE(mensajes.cajas.empty());
 }
