@@ -23,6 +23,7 @@
 #include "platform/registro.h"
 #include "platform/ruta_ejecutable.h"
 #include "exportaciones.h"
+#include "avisar.h"
 #include "ordenes_basicas.h"
 #include "tlistview.h"
 
@@ -147,6 +148,8 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     if (modo == "--exportar-vcard")
         return ExportarVCardOrden(programa, resto[0], orden.vcard3 ? VersionVCard::V30 : VersionVCard::V40);
     if (modo == "--exportar-ics") return ExportarIcsOrden(programa, resto[0]);
+    if (modo == "--avisar-al-iniciar") return AvisarAlIniciarOrden(programa, resto[0]);
+    if (modo == "--sincronizar-en") return SincronizarEnOrden(resto[0]);
 
     // The import's lock and settings and the window's order of texts are
     // Qt's; nothing here needs a display or an event loop.
@@ -175,8 +178,10 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
         }
     }
 
+    const Fecha dia = resto.empty() ? HoyLocal() : orden.fecha;
     const int codigo = modo == "--importar-vcard" ? ImportarVCardOrden(resto[0])
-                                                  : HoyOrden(resto.empty() ? HoyLocal() : orden.fecha);
+                       : modo == "--avisar"       ? AvisarOrden(programa, dia)
+                                                  : HoyOrden(dia);
     std::fflush(stdout);
     RutaEjecutable::setInstancia(nullptr);
     return codigo;

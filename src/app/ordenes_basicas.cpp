@@ -20,6 +20,9 @@ constexpr std::string_view kAyuda =
     "     bindelora --importar-vcard ARCHIVO\n"
     "     bindelora --exportar-ics ARCHIVO\n"
     "     bindelora --hoy [AAAA-MM-DD]\n"
+    "     bindelora --avisar [AAAA-MM-DD]\n"
+    "     bindelora --avisar-al-iniciar si|no\n"
+    "     bindelora --sincronizar-en CARPETA\n"
     "     bindelora --help\n"
     "\n"
     "Sin opciones (o con una de las cuatro vistas) abre la ventana.\n"
@@ -29,6 +32,11 @@ constexpr std::string_view kAyuda =
     "                            que no estuvieran ya; resume lo hecho\n"
     "  --exportar-ics ARCHIVO    escribe los sucesos del Avisal en iCalendar\n"
     "  --hoy [AAAA-MM-DD]        escribe los sucesos de hoy (o de ese d\xC3\xAD" "a), uno por l\xC3\xAD" "nea\n"
+    "  --avisar [AAAA-MM-DD]     avisa en el escritorio de los sucesos de hoy (o de ese d\xC3\xAD" "a)\n"
+    "                            y de los cumplea\xC3\xB1os de los 7 d\xC3\xAD" "as siguientes; sin servicio\n"
+    "                            de avisos, lo escribe en la salida est\xC3\xA1ndar\n"
+    "  --avisar-al-iniciar si|no avisa as\xC3\xAD (o deja de hacerlo) al iniciar la sesi\xC3\xB3n\n"
+    "  --sincronizar-en CARPETA  la carpeta de sincronizaci\xC3\xB3n; \"\" la desactiva\n"
     "  --help                    esta ayuda\n"
     "\n"
     "ARCHIVO puede ser - (la salida o la entrada est\xC3\xA1ndar).\n"
@@ -71,7 +79,7 @@ int LeerOrden(int argc, char** argv, Orden& orden)
     if (argc < 2) return -1;
     const std::string_view modo = argv[1];
     if (modo != "--exportar-vcard" && modo != "--importar-vcard" && modo != "--exportar-ics" && modo != "--hoy" &&
-        modo != "--help")
+        modo != "--avisar" && modo != "--avisar-al-iniciar" && modo != "--sincronizar-en" && modo != "--help")
         return -1;
     orden = Orden{std::string(modo), {}, false, {}};
     if (modo == "--help") return 0;
@@ -79,10 +87,15 @@ int LeerOrden(int argc, char** argv, Orden& orden)
         if (std::string_view(argv[i]) == "--vcard3" && modo == "--exportar-vcard") orden.vcard3 = true;
         else orden.resto.emplace_back(argv[i]);
     }
-    if (modo == "--hoy") {
-        if (orden.resto.size() > 1) return ErrorUso("--hoy admite como mucho una fecha");
+    if (modo == "--hoy" || modo == "--avisar") {
+        if (orden.resto.size() > 1) return ErrorUso(orden.modo + " admite como mucho una fecha");
         if (orden.resto.size() == 1 && !LeerFechaIso(orden.resto[0], orden.fecha))
-            return ErrorUso("la fecha de --hoy debe ser AAAA-MM-DD y existir");
+            return ErrorUso("la fecha de " + orden.modo + " debe ser AAAA-MM-DD y existir");
+    } else if (modo == "--avisar-al-iniciar") {
+        if (orden.resto.size() != 1 || (orden.resto[0] != "si" && orden.resto[0] != "s\xC3\xAD" && orden.resto[0] != "no"))
+            return ErrorUso("--avisar-al-iniciar espera si o no");
+    } else if (modo == "--sincronizar-en") {
+        if (orden.resto.size() != 1) return ErrorUso("--sincronizar-en espera una carpeta (\"\" la desactiva)");
     } else {
         if (orden.resto.empty()) return ErrorUso(orden.modo + " necesita el nombre de un archivo");
         if (orden.resto.size() > 1) return ErrorUso("sobran argumentos");

@@ -9,6 +9,7 @@ void ConfigPorDefecto(TConfig& c)
     c.MostrarSucesosParaHoy = "SIEMPRE";
     c.ReproducirWAVSucesosParaHoy = false;
     c.WAVSucesosParaHoy.clear();
+    c.CarpetaSincronizacion.clear();
 }
 
 }  // namespace bindelora

@@ -42,4 +42,17 @@ QString DialogoArchivoQt::ElegirArchivo(QWidget* dueno, const QString& titulo, c
     return elegidos.isEmpty() ? QString() : elegidos.first();
 }
 
+QString DialogoArchivoQt::ElegirCarpeta(QWidget* dueno, const QString& titulo, const QString& carpeta)
+{
+    TraducirDialogos();
+    QFileDialog dialogo(dueno, titulo, carpeta);
+    dialogo.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialogo.setOption(QFileDialog::ShowDirsOnly, true);
+    dialogo.setFileMode(QFileDialog::Directory);
+    dialogo.setSizeGripEnabled(true);
+    if (dialogo.exec() != QDialog::Accepted) return {};
+    const QStringList elegidos = dialogo.selectedFiles();
+    return elegidos.isEmpty() ? QString() : elegidos.first();
+}
+
 }  // namespace bindelora

@@ -1,8 +1,9 @@
-// The five settings and their store.
+// The six settings and their store.
 #include "core/archivo.h"
 #include "core/texto.h"
 #include "frmbindelora.h"
 #include "frmconfig.h"
+#include "platform/config_registro.h"
 #include "platform/mensajes.h"
 #include "platform/registro.h"
 #include "platform/ventanas.h"
@@ -62,6 +63,7 @@ void TfrmBindelora::CargarConfig()
             if (!reg.EscribirEntero("ReproducirWAVSucesosParaHoy", 0)) AvisarAlmacenConfig(reg.Error());
         }
         cadena("WAVSucesosParaHoy", Config.WAVSucesosParaHoy, defecto.WAVSucesosParaHoy, false);
+        cadena("CarpetaSincronizacion", Config.CarpetaSincronizacion, defecto.CarpetaSincronizacion, false);
     } else if (!reg.Error().empty()) {
         AvisarAlmacenConfig(reg.Error());
     } else {
@@ -92,12 +94,7 @@ void TfrmBindelora::CargarConfig()
 bool TfrmBindelora::GuardarConfig(bool avisarSiempre)
 {
     Registro& reg = Registro::instancia();
-    const bool bien = reg.AbrirClave(true) && reg.EscribirCadena("AlEjecutarMostrar", Config.AlEjecutarMostrar) &&
-                      reg.EscribirCadena("AlEjecutarOrdenar", Config.AlEjecutarOrdenar) &&
-                      reg.EscribirCadena("MostrarSucesosParaHoy", Config.MostrarSucesosParaHoy) &&
-                      reg.EscribirEntero("ReproducirWAVSucesosParaHoy", Config.ReproducirWAVSucesosParaHoy ? 1 : 0) &&
-                      reg.EscribirCadena("WAVSucesosParaHoy", Config.WAVSucesosParaHoy);
-    if (bien) return true;
+    if (EscribirConfig(reg, Config)) return true;
     if (!avisarSiempre) {
         AvisarAlmacenConfig(reg.Error());
         return false;

@@ -3,6 +3,7 @@
 #include "accesibilidad.h"
 #include "dibujo_svg.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -10,6 +11,7 @@
 
 #include "core/jpeg.h"
 #include "frmbindelora.h"
+#include "platform/autoarranque.h"
 #include "platform/dialogo_archivo.h"
 #include "platform/mensajes.h"
 #include "platform/ruta_ejecutable.h"
@@ -79,16 +81,18 @@ TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent)
     connect(btnPlay, &QToolButton::clicked, this, &TfrmConfig::btnPlayClick);
     connect(btnRecuperarAgenda, &QPushButton::clicked, this, &TfrmConfig::btnRecuperarAgendaClick);
     connect(btnRecuperarAvisal, &QPushButton::clicked, this, &TfrmConfig::btnRecuperarAvisalClick);
+    connect(btnExaminarSincronizacion, &QPushButton::clicked, this, &TfrmConfig::btnExaminarSincronizacionClick);
 }
 
 void TfrmConfig::NombrarParaAccesibilidad()
 {
     namespace acc = bindelora::accesible;
     acc::InstalarFabrica();
-    for (QWidget* w : std::initializer_list<QWidget*>{imgBorde, imgDat1, imgDat2, imgDat3, imgDat4, BordeTotal,
-                                                      BordeDentro, BevelBindelora, BevelAvisal, BevelPanic, BevelAbajo})
+    for (QWidget* w : std::initializer_list<QWidget*>{imgBorde, imgDat1, imgDat2, imgDat3, imgDat4, imgDat5, imgDat6,
+                                                      BordeTotal, BordeDentro, BevelBindelora, BevelAvisal, BevelPanic,
+                                                      BevelSincronizacion, BevelAbajo})
         acc::Adorno(w);
-    for (QLabel* l : {imgDat1, imgDat2, imgDat3, imgDat4})
+    for (QLabel* l : {imgDat1, imgDat2, imgDat3, imgDat4, imgDat5, imgDat6})
         bindelora::DibujarDesdeSvg(l, QStringLiteral(":/ventanas/cf_dat.svg"));
     // A larger font hides tabs behind scroll buttons: each keeps its whole text.
     for (int i = 0; i < PageControl->count(); ++i)
@@ -100,6 +104,10 @@ void TfrmConfig::NombrarParaAccesibilidad()
     for (QWidget* w : std::initializer_list<QWidget*>{rbSucesosSiempre, rbSucesosSoloUna, rbSucesosNunca})
         w->setAccessibleDescription(Label3->text());
     chkReproducirWav->setAccessibleDescription(Label4->text());
+    edtCarpetaSincronizacion->setAccessibleDescription(Label5->text() + QLatin1Char(' ') +
+                                                       LabelSincronizacion1->text() + QLatin1Char(' ') +
+                                                       LabelSincronizacion2->text());
+    chkAvisarAlIniciar->setAccessibleDescription(chkAvisarAlIniciar->toolTip());
     acc::AvisarTextosCortados(this);
 }
 
@@ -151,6 +159,9 @@ void TfrmConfig::MostrarConfig(const TConfig& c)
     rutaSonido_ = c.WAVSucesosParaHoy;
     chkReproducirWav->setChecked(c.ReproducirWAVSucesosParaHoy);
     ActivarBotonesSonido();
+    edtCarpetaSincronizacion->setText(aQ(c.CarpetaSincronizacion));
+    // The login entry lives outside the settings store: the file says.
+    chkAvisarAlIniciar->setChecked(AvisosAlIniciarActivos());
     PageControl->setCurrentIndex(0);
     setWindowTitle(QStringLiteral("Configuración de la Bindelora v2.3"));
 }
@@ -178,15 +189,52 @@ TConfig TfrmConfig::ConfigElegida() const
                                                               : "NUNCA";
     c.ReproducirWAVSucesosParaHoy = chkReproducirWav->isChecked();
     c.WAVSucesosParaHoy = rutaSonido_;
+    const QString carpeta = edtCarpetaSincronizacion->text().trimmed();
+    c.CarpetaSincronizacion = carpeta.isEmpty() ? std::string() : deQ(QDir::cleanPath(carpeta));
     return c;
+}
+
+QString TfrmConfig::ErrorCarpetaSincronizacion() const
+{
+    const QString carpeta = edtCarpetaSincronizacion->text().trimmed();
+    if (carpeta.isEmpty()) return {};
+    if (!QDir::isAbsolutePath(carpeta))
+        return QStringLiteral("La carpeta de sincronización debe darse con su ruta completa (desde /):\n") + carpeta;
+    // Kept in Windows-1252 on one line, as the sound file's path.
+    if (aQ(deQ(carpeta)) != carpeta || carpeta.contains(QLatin1Char('\n')) || carpeta.contains(QLatin1Char('\r')))
+        return QStringLiteral("El nombre de la carpeta de sincronización tiene caracteres que no se pueden guardar "
+                              "en la configuración:\n") +
+               carpeta;
+    return {};
 }
 
 void TfrmConfig::btnAceptarClick()
 {
+    // The one value typed by hand: a wrong one keeps the dialog open on it.
+    if (const QString error = ErrorCarpetaSincronizacion(); !error.isEmpty()) {
+        PageControl->setCurrentWidget(TabSheet4);
+        Mensajes::mostrar(this, error, QStringLiteral("Sincronización"), IconoMensaje::Aviso);
+        edtCarpetaSincronizacion->setFocus();
+        return;
+    }
     frmBindelora->Config = ConfigElegida();
     // A failed store is told every time here; the choices stay for the run.
     frmBindelora->GuardarConfig(true);
+    AplicarAvisoAlIniciar();
     accept();
+}
+
+void TfrmConfig::AplicarAvisoAlIniciar()
+{
+    const bool si = chkAvisarAlIniciar->isChecked();
+    if (si == AvisosAlIniciarActivos()) return;
+    std::string error;
+    if (!PonerAvisosAlIniciar(si, RutaEjecutable::instancia().Ruta(), error))
+        Mensajes::mostrar(this,
+                          (si ? QStringLiteral("No se ha podido activar el aviso al iniciar la sesión.\n\n")
+                              : QStringLiteral("No se ha podido desactivar el aviso al iniciar la sesión.\n\n")) +
+                              QString::fromStdString(error),
+                          QStringLiteral("Configuración"), IconoMensaje::Aviso);
 }
 
 void TfrmConfig::btnCancelarClick()
@@ -226,6 +274,15 @@ void TfrmConfig::btnCargarWAVClick()
     }
     rutaSonido_ = ruta;
     btnPlay->setEnabled(!rutaSonido_.empty());
+}
+
+void TfrmConfig::btnExaminarSincronizacionClick()
+{
+    const QString actual = edtCarpetaSincronizacion->text().trimmed();
+    const QString elegida = DialogoArchivo::instancia().ElegirCarpeta(
+        this, QStringLiteral("Escoger la carpeta de sincronización"),
+        QDir::isAbsolutePath(actual) ? actual : QDir::homePath());
+    if (!elegida.isEmpty()) edtCarpetaSincronizacion->setText(QDir::cleanPath(elegida));
 }
 
 void TfrmConfig::btnPlayClick()

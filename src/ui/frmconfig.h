@@ -17,6 +17,8 @@ public:
     void MostrarConfig(const bindelora::TConfig& c);
     // The choices as "&Aceptar" hands them back.
     bindelora::TConfig ConfigElegida() const;
+    // Empty when the typed sync folder can be stored, else why not.
+    QString ErrorCarpetaSincronizacion() const;
     const std::string& RutaSonido() const { return rutaSonido_; }
 
     void btnAceptarClick();
@@ -26,6 +28,7 @@ public:
     void btnPlayClick();
     void btnRecuperarAgendaClick();
     void btnRecuperarAvisalClick();
+    void btnExaminarSincronizacionClick();
 
     // The left strip from JPEG bytes; damaged bytes give a plain strip.
     static QPixmap TiraBorde(const QByteArray& jpeg, QSize tam);
@@ -35,6 +38,7 @@ protected:
 
 private:
     void ActivarBotonesSonido();
+    void AplicarAvisoAlIniciar();
     void NombrarParaAccesibilidad();
     std::string rutaSonido_;  // Windows-1252, empty when none
 };

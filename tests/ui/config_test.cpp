@@ -7,7 +7,9 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QToolButton>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "entorno.h"
 #include "frmconfig.h"
@@ -26,6 +28,9 @@ protected:
         EntornoVentanas::SetUp();
         Sonido::setInstancia(&sonido);
         DialogoArchivo::setInstancia(&dialogo);
+        // The login entry goes to a folder of the test's own.
+        if (const char* antes = std::getenv("XDG_CONFIG_HOME")) configAnterior = antes;
+        ::setenv("XDG_CONFIG_HOME", (carpeta.path() + "/config").toUtf8().constData(), 1);
     }
     void TearDown() override
     {
@@ -33,6 +38,8 @@ protected:
         EntornoVentanas::TearDown();
         Sonido::setInstancia(nullptr);
         DialogoArchivo::setInstancia(nullptr);
+        if (configAnterior) ::setenv("XDG_CONFIG_HOME", configAnterior->c_str(), 1);
+        else ::unsetenv("XDG_CONFIG_HOME");
     }
 
     TfrmBindelora* IniciarConAgenda()
@@ -68,6 +75,7 @@ protected:
 
     SonidoFalso sonido;
     DialogoArchivoFalso dialogo;
+    std::optional<std::string> configAnterior;
 };
 
 }  // namespace
@@ -76,7 +84,7 @@ TEST_F(Configuracion, AlAbrirLosControlesSiguenALaConfiguracion)
 {
     TfrmBindelora* f = IniciarConAgenda();
     f->move(20, 10);
-    f->Config = {"EXTRA", "nombre", "NUNCA", true, ""};
+    f->Config = {"EXTRA", "nombre", "NUNCA", true, "", ""};
     Abrir(f);
     TfrmConfig* d = frmConfig;
     ASSERT_EQ(ventanas.modales.size(), 1u);
@@ -97,7 +105,7 @@ TEST_F(Configuracion, AlAbrirLosControlesSiguenALaConfiguracion)
     EXPECT_TRUE(d->btnRecuperarAgenda->toolTip().contains(QStringLiteral("bindelora.dat")));
 
     d->hide();
-    f->Config = {"AVISAL", "Grupo", "SOLO_UNA", false, "/x/a.wav"};
+    f->Config = {"AVISAL", "Grupo", "SOLO_UNA", false, "/x/a.wav", "/srv/sinc"};
     Abrir(f);
     EXPECT_TRUE(d->rbMostrarAvisal->isChecked());
     EXPECT_TRUE(d->rbOrdenarPorGrupo->isChecked());
@@ -420,10 +428,10 @@ TEST_F(Configuracion, TeclasFocoYNombresAccesibles)
                        static_cast<QWidget*>(d->btnCancelar)})
         EXPECT_NE(std::find(alcanzados.begin(), alcanzados.end(), w), alcanzados.end()) << w->objectName().toStdString();
 
-    // Ctrl+Tab from inside the memo still turns the page.
+    // Ctrl+Tab from inside the memo still turns the page, to the last one.
     d->MemoPanic->setFocus();
     Tecla(d->MemoPanic, Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(d->PageControl->currentIndex(), 0);
+    EXPECT_EQ(d->PageControl->currentIndex(), 3);
 
     // Every control that takes the focus has a name for screen readers.
     for (QWidget* w : d->findChildren<QWidget*>()) {
@@ -444,6 +452,21 @@ TEST_F(Configuracion, DisposicionTextosYTira)
     EXPECT_EQ(d->PageControl->tabText(0), "Bindelora");
     EXPECT_EQ(d->PageControl->tabText(1), "Avisal");
     EXPECT_EQ(d->PageControl->tabText(2), "Panic!");
+    // The sync page comes last; the others keep their places.
+    ASSERT_EQ(d->PageControl->count(), 4);
+    EXPECT_EQ(d->PageControl->tabText(3), "Sincronización");
+    EXPECT_EQ(d->PageControl->widget(0), d->TabSheet1);
+    EXPECT_EQ(d->PageControl->widget(2), d->TabSheet3);
+    for (QWidget* w : {static_cast<QWidget*>(d->edtCarpetaSincronizacion),
+                       static_cast<QWidget*>(d->btnExaminarSincronizacion), static_cast<QWidget*>(d->chkAvisarAlIniciar)}) {
+        EXPECT_TRUE(d->TabSheet4->isAncestorOf(w)) << w->objectName().toStdString();
+        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+        EXPECT_TRUE(d->BevelSincronizacion->geometry().contains(w->geometry())) << w->objectName().toStdString();
+    }
+    EXPECT_EQ(d->btnExaminarSincronizacion->text(), "Examinar…");
+    EXPECT_EQ(d->chkAvisarAlIniciar->text(), "Avisarme al iniciar la sesión");
+    EXPECT_TRUE(d->LabelSincronizacion1->text().contains("un archivo por cada contacto"));
+    EXPECT_TRUE(d->LabelSincronizacion2->text().contains("vdirsyncer"));
     EXPECT_EQ(d->Label3->text(), "Mostrar la ventana \"Sucesos para hoy\"...");
     EXPECT_EQ(d->rbSucesosSoloUna->text(), "Sólo una vez por sesión");
     EXPECT_EQ(d->btnAceptar->text(), "&Aceptar");
