@@ -141,7 +141,8 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     // go on, the import must not write past them.
     const std::string pendiente =
         RecuperacionPendiente(RutaArchivoDatos(programa, "dat"), RutaArchivoDatos(programa, "avs"));
-    if (!pendiente.empty() && modo != "--importar-vcard")
+    const bool lee = modo == "--exportar-vcard" || modo == "--exportar-ics" || modo == "--hoy" || modo == "--avisar";
+    if (!pendiente.empty() && lee)
         Escribir(stderr, "bindelora: hay cambios más recientes sin guardar en " + pendiente +
                              "; se usan los archivos de datos tal como están. Abra la Bindelora para recuperarlos.\n");
     std::fflush(stdout);
