@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "core/agenda.h"
 #include "core/orden.h"
 #include "core/recuperacion.h"
+#include "core/texto.h"
 #include "core/vcard.h"
 #include "platform/bloqueo.h"
 #include "platform/carpeta_datos.h"
@@ -52,31 +55,47 @@ std::string OrdenDeInicio()
     return "Apellido 1";
 }
 
+// Standard input whole, up to the import's bound: whatever it is (a pipe,
+// a terminal, a device), reading stops past the bound. 0 or the errno.
+int LeerEntradaEstandar(std::string& datos)
+{
+    struct stat st;
+    if (::fstat(STDIN_FILENO, &st) == 0 && S_ISREG(st.st_mode)) {
+        if (static_cast<unsigned long long>(st.st_size) > kMaxArchivoVCard) return EFBIG;
+        datos.reserve(static_cast<std::size_t>(st.st_size));
+    }
+    char bloque[65536];
+    for (;;) {
+        const ssize_t leidos = ::read(STDIN_FILENO, bloque, sizeof bloque);
+        if (leidos == 0) return 0;
+        if (leidos < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (datos.size() + static_cast<std::size_t>(leidos) > kMaxArchivoVCard) return EFBIG;
+        datos.append(bloque, static_cast<std::size_t>(leidos));
+    }
+}
+
 // The whole input ("-": standard input); false with the reason in error.
 bool LeerEntrada(const std::string& ruta, std::string& datos, std::string& error)
 {
-    const int fd = ruta == "-" ? STDIN_FILENO : ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = "No se pudo abrir " + ruta + ": " + std::strerror(errno);
+    std::string motivo;
+    if (ruta != "-") {
+        if (LeerArchivoVCard(ruta, datos, motivo)) return true;
+        error = "No se puede importar " + RutaEnMensaje(ruta) + ": " + motivo;
         return false;
     }
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) datos.reserve(static_cast<std::size_t>(st.st_size));
-    char bloque[65536];
-    ssize_t leidos;
-    while ((leidos = ::read(fd, bloque, sizeof bloque)) != 0) {
-        if (leidos > 0) datos.append(bloque, static_cast<std::size_t>(leidos));
-        else if (errno != EINTR) break;
-    }
-    const int err = leidos < 0 ? errno : 0;
-    if (fd != STDIN_FILENO) ::close(fd);
-    if (err != 0) error = "No se pudo leer " + ruta + ": " + std::strerror(err);
-    return err == 0;
+    const int err = LeerEntradaEstandar(datos);
+    if (err == 0) return true;
+    datos.clear();
+    error = "No se puede importar la entrada est\xE1ndar: " + MotivoLecturaVCard(err);
+    return false;
 }
 
 // The import of the window's menu, into the book as the window has it at
 // start.
-int ImportarVCardOrden(const std::string& archivo)
+int Importar(const std::string& archivo)
 {
     std::string datos, error;
     if (!LeerEntrada(archivo, datos, error)) {
@@ -102,6 +121,21 @@ int ImportarVCardOrden(const std::string& archivo)
     }
     Decir(stdout, TextoResumen(resumen, 50));
     return 0;
+}
+
+// A file too large for the memory there is must not end the program: the
+// agenda file is written only after everything else went well.
+int ImportarVCardOrden(const std::string& archivo)
+{
+    try {
+        return Importar(archivo);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    Decir(stderr, "bindelora: no hay memoria suficiente para importar " +
+                      (archivo == "-" ? std::string("la entrada est\xE1ndar") : RutaEnMensaje(archivo)) +
+                      "; la agenda no ha cambiado.");
+    return 1;
 }
 
 int HoyOrden(const Fecha& hoy)
@@ -143,8 +177,9 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
         RecuperacionPendiente(RutaArchivoDatos(programa, "dat"), RutaArchivoDatos(programa, "avs"));
     const bool lee = modo == "--exportar-vcard" || modo == "--exportar-ics" || modo == "--hoy" || modo == "--avisar";
     if (!pendiente.empty() && lee)
-        Escribir(stderr, "bindelora: hay cambios más recientes sin guardar en " + pendiente +
-                             "; se usan los archivos de datos tal como están. Abra la Bindelora para recuperarlos.\n");
+        Decir(stderr, Utf8ACp1252("bindelora: hay cambios más recientes sin guardar en " + pendiente +
+                                  "; se usan los archivos de datos tal como están. Abra la Bindelora para "
+                                  "recuperarlos."));
     std::fflush(stdout);
     if (modo == "--exportar-vcard")
         return ExportarVCardOrden(programa, resto[0], orden.vcard3 ? VersionVCard::V30 : VersionVCard::V40);
@@ -173,7 +208,8 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
                        QStringLiteral("; ábrala para recuperarlos o descartarlos antes de importar. La agenda sigue "
                                       "como estaba.");
         if (!negativa.isEmpty()) {
-            std::fprintf(stderr, "%s\n", negativa.replace(QLatin1Char('\r'), QLatin1Char('\n')).toLocal8Bit().constData());
+            // The message box's breaks, as lines on the terminal.
+            Decir(stderr, Utf8ACp1252(negativa.replace(QLatin1Char('\r'), QLatin1Char('\n')).toStdString()));
             RutaEjecutable::setInstancia(nullptr);
             return 1;
         }

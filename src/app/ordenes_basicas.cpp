@@ -43,6 +43,21 @@ constexpr std::string_view kAyuda =
     "Los datos son los de la ventana: bindelora.dat y bindelora.avs junto al programa.\n"
     "C\xC3\xB3" "digos de salida: 0 bien, 1 error de datos o de archivo, 2 uso incorrecto.\n";
 
+// A byte the terminal would act on rather than show: the C0 and C1
+// controls (the bytes Windows-1252 leaves undefined become C1) and DEL.
+bool EsControlTerminal(unsigned char c)
+{
+    return c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+std::string SinControles(std::string_view s, bool saltos)
+{
+    std::string r(s);
+    for (char& c : r)
+        if (EsControlTerminal(static_cast<unsigned char>(c)) && !(saltos && c == '\n')) c = '?';
+    return r;
+}
+
 int ErrorUso(const std::string& que)
 {
     std::fprintf(stderr, "bindelora: %s\nPruebe 'bindelora --help'.\n", que.c_str());
@@ -115,8 +130,13 @@ void Escribir(std::FILE* f, std::string_view s)
 
 void Decir(std::FILE* f, std::string_view cp1252)
 {
-    Escribir(f, Cp1252AUtf8(cp1252));
+    Escribir(f, Cp1252AUtf8(SinControles(cp1252, true)));
     Escribir(f, "\n");
+}
+
+std::string RutaEnMensaje(std::string_view ruta)
+{
+    return SinControles(Utf8ACp1252(ruta), false);
 }
 
 std::string RutaPropia(const char* argv0)
@@ -177,7 +197,7 @@ void DecirTextosHoy(const std::vector<std::string>& textos)
 {
     std::string salida;
     for (const std::string& t : textos) {
-        salida += Cp1252AUtf8(t);
+        salida += Cp1252AUtf8(SinControles(t, false));
         salida += '\n';
     }
     Escribir(stdout, salida);

@@ -26,8 +26,14 @@ int LeerOrden(int argc, char** argv, Orden& orden);
 std::string_view TextoAyuda();
 
 void Escribir(std::FILE* f, std::string_view s);
-// Windows-1252 messages to the terminal, which speaks UTF-8.
+// Windows-1252 messages to the terminal, which speaks UTF-8. Control
+// characters but the line breaks become '?': data must not drive the
+// terminal.
 void Decir(std::FILE* f, std::string_view cp1252);
+
+// A file's name (the system's UTF-8) for a message: Windows-1252, on one
+// line, no control characters.
+std::string RutaEnMensaje(std::string_view ruta);
 
 // The program file's path, as the window finds it: the data files are
 // placed after it.
@@ -58,7 +64,7 @@ Fecha HoyLocal();
 bool TextosHoy(const std::string& agenda, const std::string& avisal, const Fecha& hoy,
                std::vector<std::string>& textos);
 
-// The texts to the standard output, one a line.
+// The texts to the standard output, one a line, control characters made '?'.
 void DecirTextosHoy(const std::vector<std::string>& textos);
 
 }  // namespace bindelora

@@ -63,11 +63,22 @@ struct Tarjeta {
     std::vector<std::string> labels;
     std::vector<std::string> notas;
     bool avisal = false;
+    // Refused at its end: larger than kMaxTarjetaVCard, or a property of
+    // more parts than kMaxComponentesVCard.
+    bool grande = false, demasiados = false;
+    // The last of each of these properties lost characters to '?'.
+    bool nPerdido = false, apellidosPerdidos = false, fnPerdido = false, orgPerdido = false, cumplePerdido = false;
+    // Control characters of values that may not reach the contact (dec
+    // counts the others): counted only when they do.
+    std::size_t controlesApellidos = 0, controlesFn = 0, controlesOrg = 0, controlesLabel = 0;
+    std::size_t inicio = 0;  // of its BEGIN line in the file
     Decodificador dec;
 
     void Limpiar()
     {
         hayN = hayApellidos = hayGrupo = hayBday = bdayTexto = bdaySinAno1604 = hayCum = avisal = false;
+        grande = demasiados = nPerdido = apellidosPerdidos = fnPerdido = orgPerdido = cumplePerdido = false;
+        controlesApellidos = controlesFn = controlesOrg = controlesLabel = 0;
         n.clear();
         apellidos[0].clear();
         apellidos[1].clear();
@@ -116,9 +127,15 @@ bool PartirBday(std::string_view s, int& ano, int& mes, int& dia)
     return false;
 }
 
+// No line longer than a card can be of use: what a joined line would hold
+// past this is passed over, so a hostile file costs no more.
+constexpr std::size_t kMaxLinea = kMaxTarjetaVCard;
+
 class Lector {
 public:
     explicit Lector(std::string_view d) : d_(d) {}
+
+    std::size_t Posicion() const { return p_; }
 
     // The next physical line without its end; false at the end.
     bool Fisica(std::string_view& l)
@@ -143,9 +160,10 @@ public:
     {
         if (!Fisica(l)) return false;
         if (!SigueContinuacion()) return true;
-        buf_.assign(l);
+        buf_.assign(l.substr(0, kMaxLinea));
         std::string_view c;
-        while (SigueContinuacion() && Fisica(c)) buf_.append(c.substr(1));
+        while (SigueContinuacion() && Fisica(c))
+            if (buf_.size() + c.size() <= kMaxLinea + 1) buf_.append(c.substr(1));
         l = buf_;
         return true;
     }
@@ -155,13 +173,19 @@ public:
     void UnirSuaves(std::string_view& l)
     {
         if (l.empty() || l.back() != '=') return;
-        if (l.data() != buf_.data()) buf_.assign(l);
+        if (l.data() != buf_.data()) buf_.assign(l.substr(0, kMaxLinea));
         std::string_view c;
-        while (!buf_.empty() && buf_.back() == '=' && p_ < d_.size() && Fisica(c)) {
-            buf_.pop_back();
+        bool sigue = true;
+        while (sigue && p_ < d_.size() && Fisica(c)) {
             // Some writers also fold the continuation with a blank.
             if (!c.empty() && (c[0] == ' ' || c[0] == '\t')) c.remove_prefix(1);
-            buf_.append(c);
+            if (buf_.size() + c.size() <= kMaxLinea) {
+                buf_.pop_back();
+                buf_.append(c);
+                sigue = !buf_.empty() && buf_.back() == '=';
+            } else {
+                sigue = !c.empty() && c.back() == '=';
+            }
         }
         l = buf_;
     }
@@ -189,25 +213,36 @@ public:
         Tarjeta tarjeta;
         Tarjeta* t = nullptr;
         std::size_t& numero = tarjetas;
+        std::size_t antes = 0;
         while (lector.Logica(linea)) {
-            if (!PartirLinea(linea, p)) continue;
+            const std::size_t despues = lector.Posicion();
+            if (!PartirLinea(linea, p)) {
+                antes = despues;
+                continue;
+            }
             if (IgualSinMayusculas(p.nombre, "BEGIN") && IgualSinMayusculas(Recortar(p.valor), "VCARD")) {
                 if (t) Ilegible(*t, "la tarjeta no termina con END:VCARD");
                 r.hayTarjetas = true;
                 t = &tarjeta;
                 t->Limpiar();
                 t->numero = ++numero;
-                continue;
+                t->inicio = antes;
             }
+            antes = despues;
             if (!t) continue;
+            if (despues - t->inicio > kMaxTarjetaVCard) t->grande = true;
+            if (p.demasiados) t->demasiados = true;
             if (IgualSinMayusculas(p.nombre, "END")) {
                 Terminar(*t);
                 t = nullptr;
                 continue;
             }
+            // A card already refused is only read to its end.
+            if (t->grande || t->demasiados || IgualSinMayusculas(p.nombre, "BEGIN")) continue;
             if (p.EsQuotedPrintable()) {
                 lector.UnirSuaves(linea);
                 PartirLinea(linea, p);
+                if (p.demasiados) t->demasiados = true;
             }
             Propiedad_(*t, p);
         }
@@ -235,18 +270,37 @@ private:
         Aviso(Quien(t, nullptr) + ": " + porque + "; no se ha importado.");
     }
 
+    // Partir, marking the card when the value has too many parts.
+    static const std::vector<std::string_view>& Partes(Tarjeta& t, std::string_view v, char sep)
+    {
+        const auto& partes = Partir(v, sep);
+        if (partes.size() > kMaxComponentesVCard) t.demasiados = true;
+        return partes;
+    }
+
     void Propiedad_(Tarjeta& t, const Propiedad& p)
     {
         const std::string_view n = p.nombre;
         auto es = [n](std::string_view x) { return IgualSinMayusculas(n, x); };
+        const std::size_t sustituidos = t.dec.sustituidos;
+        auto perdio = [&t, sustituidos] { return t.dec.sustituidos > sustituidos; };
+        const std::size_t controles = t.dec.controles;
+        auto apartar = [&t, controles] {
+            const std::size_t quitados = t.dec.controles - controles;
+            t.dec.controles = controles;
+            return quitados;
+        };
         if (es("N")) {
             t.hayN = true;
             std::string_view v = t.dec.Valor(p);
+            t.nPerdido = perdio();
             t.n.clear();
-            for (std::string_view c : Partir(v, ';')) t.n.push_back(std::string(c));
+            for (std::string_view c : Partes(t, v, ';')) t.n.push_back(std::string(c));
         } else if (es("X-BINDELORA-APELLIDOS")) {
             std::string_view v = t.dec.Valor(p);
-            const auto& partes = Partir(v, ';');
+            t.apellidosPerdidos = perdio();
+            t.controlesApellidos = apartar();
+            const auto& partes = Partes(t, v, ';');
             t.hayApellidos = true;
             t.apellidos[0] = UnaLinea(Desescapar(partes[0]));
             t.apellidos[1] = partes.size() > 1 ? UnaLinea(Desescapar(partes[1])) : std::string();
@@ -254,11 +308,15 @@ private:
             // Into the card's own buffer: most cards have one, and most
             // are read only for their N.
             DesescaparEn(t.dec.Valor(p), t.fn);
+            t.fnPerdido = perdio();
+            t.controlesFn = apartar();
             UnaLineaEn(t.fn);
         } else if (es("ORG")) {
             std::string_view v = t.dec.Valor(p);
+            t.orgPerdido = perdio();
+            t.controlesOrg = apartar();
             std::vector<std::string> partes;
-            for (std::string_view c : Partir(v, ';')) partes.push_back(UnaLinea(Desescapar(c)));
+            for (std::string_view c : Partes(t, v, ';')) partes.push_back(UnaLinea(Desescapar(c)));
             t.org = Unir(partes, ", ");
         } else if (es("TEL")) {
             std::string v = UnaLinea(Desescapar(t.dec.Valor(p)));
@@ -284,25 +342,29 @@ private:
             if (t.hayGrupo) return;
             std::string_view v = t.dec.Valor(p);
             t.hayGrupo = true;
-            t.grupo = UnaLinea(Desescapar(Partir(v, ',')[0]));
+            t.grupo = UnaLinea(Desescapar(Partes(t, v, ',')[0]));
         } else if (es("BDAY")) {
             t.hayBday = true;
             t.bday.assign(t.dec.Valor(p));
+            t.cumplePerdido = t.cumplePerdido || perdio();
             t.bdayTexto = IgualSinMayusculas(p.Param("VALUE"), "TEXT");
             std::string_view omit = p.Param("X-APPLE-OMIT-YEAR");
             t.bdaySinAno1604 = !omit.empty();
         } else if (es("X-BINDELORA-CUM")) {
             t.hayCum = true;
             t.cum.assign(t.dec.Valor(p));
+            t.cumplePerdido = t.cumplePerdido || perdio();
         } else if (es("ADR")) {
             std::string_view v = t.dec.Valor(p);
-            const auto& partes = Partir(v, ';');
+            const auto& partes = Partes(t, v, ';');
             std::vector<std::string> comps;
             comps.reserve(partes.size());
             for (std::string_view c : partes) comps.push_back(Desescapar(c));
             t.adrs.push_back(std::move(comps));
         } else if (es("LABEL")) {
             t.labels.push_back(Desescapar(t.dec.Valor(p)));
+            const std::size_t quitados = apartar();
+            if (t.labels.size() == 1) t.controlesLabel = quitados;
         } else if (es("NOTE")) {
             t.notas.push_back(Desescapar(t.dec.Valor(p)));
         } else if (es("X-BINDELORA-AVISAL")) {
@@ -369,6 +431,10 @@ private:
 
     void Terminar(Tarjeta& t)
     {
+        // The given names and surnames are lists too.
+        for (std::size_t i = 0; i < 3 && i < t.n.size() && !t.demasiados; ++i) Partes(t, t.n[i], ',');
+        if (t.grande) return Ilegible(t, "la tarjeta ocupa m\xE1s de 16 MiB");
+        if (t.demasiados) return Ilegible(t, "una propiedad tiene m\xE1s de 1000 partes");
         auto p = std::make_unique<TPibe>();
         if (t.hayApellidos) {
             p->Ape1 = std::move(t.apellidos[0]);
@@ -400,7 +466,10 @@ private:
                 p->Nombre = Unir(nombre, " ");
             }
         }
-        if (p->Nombre.empty() && p->Ape1.empty() && p->Ape2.empty()) p->Nombre = !t.fn.empty() ? t.fn : t.org;
+        const bool sinNombre = p->Nombre.empty() && p->Ape1.empty() && p->Ape2.empty();
+        if (sinNombre) p->Nombre = !t.fn.empty() ? t.fn : t.org;
+        const bool incompleto = (t.hayN && t.nPerdido) || (t.hayApellidos && t.apellidosPerdidos) ||
+                                (sinNombre && (!t.fn.empty() ? t.fnPerdido : t.orgPerdido)) || t.cumplePerdido;
 
         std::vector<std::string> extra;
         for (const Telefono& tel : t.telefonos) {
@@ -442,10 +511,17 @@ private:
         if (t.dec.sustituidos > 0)
             Aviso(Quien(t, p.get()) + ": " + std::to_string(t.dec.sustituidos) +
                   (t.dec.sustituidos == 1 ? " car\xE1" "cter sin equivalente en Windows-1252 se ha cambiado por ?"
-                                          : " caracteres sin equivalente en Windows-1252 se han cambiado por ?"));
+                                          : " caracteres sin equivalente en Windows-1252 se han cambiado por ?") +
+                  (incompleto ? "; como no se conserva entero el nombre o la fecha de nacimiento, se a\xF1" "ade "
+                                "aunque quiz\xE1 repita un contacto que ya estaba."
+                              : ""));
         if (t.dec.qpMalo) Aviso(Quien(t, p.get()) + ": quoted-printable mal formado; se ha dejado el texto tal cual.");
         if (t.dec.charsetRaro) Aviso(Quien(t, p.get()) + ": juego de caracteres desconocido; se ha le\xED" "do como UTF-8 o Latin-1.");
+        r.controlesQuitados += t.dec.controles + (t.hayN ? 0 : t.controlesApellidos) +
+                               (sinNombre ? (!t.fn.empty() ? t.controlesFn : t.controlesOrg) : 0) +
+                               (t.adrs.empty() ? t.controlesLabel : 0);
         r.pibes.push_back(std::move(p));
+        r.incompletos.push_back(incompleto);
     }
 
     static constexpr std::size_t kMaxAvisos = kMaxAvisosVCard;

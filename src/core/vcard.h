@@ -36,13 +36,31 @@ ResultadoExportacion ExportarAgendaAVCard(const std::string& rutaAgenda, int fd,
 struct LecturaVCard {
     bool hayTarjetas = false;  // some BEGIN:VCARD was found
     std::vector<std::unique_ptr<TPibe>> pibes;
+    // Beside pibes (missing entries false): the name, surnames or birthday
+    // lost characters on the way to Windows-1252, so the contact cannot be
+    // told apart from another and is never taken for a repeat.
+    std::vector<bool> incompletos;
     std::size_t ilegibles = 0;  // cards that gave no contact
+    std::size_t controlesQuitados = 0;  // control characters dropped from values
     std::vector<std::string> avisos;  // the first ones only
     std::size_t avisosTotales = 0;
 };
 
 // The reasons kept in LecturaVCard::avisos; the rest are only counted.
 inline constexpr std::size_t kMaxAvisosVCard = 1000;
+
+// Bounds on hostile files. A larger file is refused unread; a larger card,
+// or a property split into more parts (";" or ","), is unreadable.
+inline constexpr std::size_t kMaxArchivoVCard = std::size_t{256} << 20;
+inline constexpr std::size_t kMaxTarjetaVCard = std::size_t{16} << 20;
+inline constexpr std::size_t kMaxComponentesVCard = 1000;
+
+// A file to import, read whole: only a regular file up to kMaxArchivoVCard.
+// False with the reason (Windows-1252) in motivo.
+bool LeerArchivoVCard(const std::string& ruta, std::string& datos, std::string& motivo);
+// The reason for a failed read of an import from its errno (EFBIG: past
+// kMaxArchivoVCard), Windows-1252.
+std::string MotivoLecturaVCard(int err);
 
 LecturaVCard LeerVCard(std::string_view datos);
 
@@ -51,6 +69,7 @@ struct ResumenImportacion {
     std::size_t anadidos = 0;
     std::size_t duplicados = 0;
     std::size_t ilegibles = 0;
+    std::size_t controlesQuitados = 0;
     std::vector<std::string> avisos;
     std::size_t avisosTotales = 0;
 };
@@ -59,8 +78,9 @@ struct ResumenImportacion {
 // orden: each new one goes before the first contact whose insertion key is
 // not below its own. A contact already in the book or earlier in the file
 // (same name, surnames and birthday, compared in their normalised form) is
-// skipped. Returns the summary; the new contacts are the ones not in the
-// book before.
+// skipped, unless those lost characters (LecturaVCard::incompletos). Returns
+// the summary; the new contacts are the ones not in the book before. On an
+// exception (no memory) the book is as it was.
 ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::string_view orden);
 
 // The summary for the user, Windows-1252, at most maxAvisos reasons listed.

@@ -2,10 +2,12 @@
 // the book, and the summary. Shared by the window's import, which holds
 // the contacts, and the command line's.
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
 #include "core/agenda.h"
+#include "core/archivo.h"
 #include "core/orden.h"
 #include "core/texto.h"
 #include "core/vcard.h"
@@ -83,10 +85,12 @@ private:
 
 // The contacts read that are neither in the book nor earlier among those
 // read, by their number; the others are counted in duplicados. hash(k) and
-// identidad(k) describe contact k read.
+// identidad(k) describe contact k read. An incompleto one is always new,
+// and no other is compared with it: its "???" may stand for anything.
 template <class Hash, class Identidad>
 std::vector<std::size_t> NoRepetidos(const ListaPibes& lista, std::size_t leidos, const Hash& hash,
-                                     const Identidad& identidad, std::size_t& duplicados)
+                                     const Identidad& identidad, const std::vector<bool>& incompletos,
+                                     std::size_t& duplicados)
 {
     const std::size_t enLista = lista.size();
     // Numbers below enLista are the book's contacts.
@@ -96,7 +100,8 @@ std::vector<std::size_t> NoRepetidos(const ListaPibes& lista, std::size_t leidos
     std::vector<std::size_t> nuevos;
     nuevos.reserve(leidos);
     for (std::size_t k = 0; k < leidos; ++k) {
-        if (vistos.Insertar(enLista + k, hash(k), cualquiera)) nuevos.push_back(k);
+        if ((k < incompletos.size() && incompletos[k]) || vistos.Insertar(enLista + k, hash(k), cualquiera))
+            nuevos.push_back(k);
         else ++duplicados;
     }
     return nuevos;
@@ -137,6 +142,7 @@ ResumenImportacion Resumen(LecturaVCard& leidas)
     ResumenImportacion r;
     r.legible = leidas.hayTarjetas;
     r.ilegibles = leidas.ilegibles;
+    r.controlesQuitados = leidas.controlesQuitados;
     r.avisos = std::move(leidas.avisos);
     r.avisosTotales = leidas.avisosTotales;
     return r;
@@ -173,7 +179,7 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
     for (std::size_t i = 0; i < pibes.size(); ++i) hashes[i] = HashContacto(IdentidadDe(*pibes[i]));
     const std::vector<std::size_t> nuevos = NoRepetidos(
         lista, pibes.size(), [&](std::size_t k) { return hashes[k]; },
-        [&](std::size_t k) { return IdentidadDe(*pibes[k]); }, r.duplicados);
+        [&](std::size_t k) { return IdentidadDe(*pibes[k]); }, leidas.incompletos, r.duplicados);
     r.anadidos = nuevos.size();
     if (nuevos.empty()) return r;
 
@@ -201,6 +207,8 @@ ResumenImportacion ImportarPibes(ListaPibes& lista, LecturaVCard&& leidas, std::
     }
     const std::vector<std::size_t> posiciones = Colocar(lista, colocados, orden);
 
+    // All room is taken before the first move: from here on nothing can
+    // throw, so a failure above leaves the book as it was.
     ListaPibes resultado;
     resultado.reserve(lista.size() + colocados.size());
     std::size_t i = 0;
@@ -229,6 +237,7 @@ std::string TextoResumen(const ResumenImportacion& r, std::size_t maxAvisos)
     std::string s = "Contactos a\xF1" "adidos: " + std::to_string(r.anadidos) +
                     "\nRepetidos (ya estaban en la agenda): " + std::to_string(r.duplicados) +
                     "\nNo se han podido leer: " + std::to_string(r.ilegibles);
+    if (r.controlesQuitados > 0) s += "\nCaracteres de control quitados: " + std::to_string(r.controlesQuitados);
     if (r.avisosTotales > 0) {
         s += "\n";
         std::size_t mostrados = std::min({maxAvisos, r.avisos.size()});
@@ -236,6 +245,23 @@ std::string TextoResumen(const ResumenImportacion& r, std::size_t maxAvisos)
         if (r.avisosTotales > mostrados) s += "\n... y " + std::to_string(r.avisosTotales - mostrados) + " avisos m\xE1s.";
     }
     return s;
+}
+
+std::string MotivoLecturaVCard(int err)
+{
+    switch (err) {
+    case EFBIG: return "pasa de 256 MiB, m\xE1s de lo que se importa de una vez";
+    case ENODEV: return "no es un archivo normal (una tuber\xED" "a o un dispositivo no se importan)";
+    default: return Utf8ACp1252(DescribirError(err));
+    }
+}
+
+bool LeerArchivoVCard(const std::string& ruta, std::string& datos, std::string& motivo)
+{
+    int err = 0;
+    if (LeerArchivoEntero(ruta, datos, err, kMaxArchivoVCard)) return true;
+    motivo = MotivoLecturaVCard(err);
+    return false;
 }
 
 }  // namespace bindelora

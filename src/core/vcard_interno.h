@@ -51,8 +51,9 @@ struct Parametro {
 
 struct Propiedad {
     std::string_view nombre;  // group prefix removed
-    std::vector<Parametro> params;
+    std::vector<Parametro> params;  // the first kMaxComponentesVCard
     std::string_view valor;
+    bool demasiados = false;  // more parameters than those kept
 
     // Calls f with every value of a parameter, bare 2.1 values counting
     // as TYPE.
@@ -97,9 +98,12 @@ struct Propiedad {
 bool PartirLinea(std::string_view linea, Propiedad& p);
 
 // One content line's value as Windows-1252 bytes, escapes still in.
+// Control characters but TAB, CR and LF (blanks and line breaks) are
+// dropped and counted in controles.
 struct Decodificador {
     std::string qp;
     std::size_t sustituidos = 0;
+    std::size_t controles = 0;
     bool qpMalo = false;
     bool charsetRaro = false;
 
@@ -108,7 +112,7 @@ struct Decodificador {
 
     void Limpiar()
     {
-        sustituidos = 0;
+        sustituidos = controles = 0;
         qpMalo = charsetRaro = false;
     }
 
@@ -116,7 +120,9 @@ private:
     std::string out;
 };
 
-// Splits at the separators not escaped by a backslash.
+// Splits at the separators not escaped by a backslash. Past
+// kMaxComponentesVCard parts the rest is one more part, unsplit: more parts
+// than the bound tell of a hostile value, and cost no memory.
 // The parts live in one buffer reused by the next call: use them before
 // splitting anything else.
 const std::vector<std::string_view>& Partir(std::string_view v, char sep);

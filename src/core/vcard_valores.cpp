@@ -24,6 +24,7 @@ bool PartirLinea(std::string_view linea, Propiedad& p)
     if (nombre.empty()) return false;
     p.nombre = nombre;
     p.params.clear();
+    p.demasiados = false;
     while (i < n && linea[i] == ';') {
         ++i;
         std::size_t inicio = i;
@@ -41,7 +42,8 @@ bool PartirLinea(std::string_view linea, Propiedad& p)
             par.nombre = Recortar(param.substr(0, igual));
             par.valor = Recortar(param.substr(igual + 1));
         }
-        p.params.push_back(par);
+        if (p.params.size() < kMaxComponentesVCard) p.params.push_back(par);
+        else p.demasiados = true;
     }
     if (i >= n || linea[i] != ':') return false;
     p.valor = linea.substr(i + 1);
@@ -188,6 +190,37 @@ bool EsAscii(std::string_view s)
     return true;
 }
 
+bool EsControl(char c)
+{
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n';
+}
+
+// Eight bytes at a time, as EsAscii: a word with no byte below 0x20 has
+// none to look at.
+bool HayControles(std::string_view s)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        if (((w - 0x2020202020202020ull) & ~w & 0x8080808080808080ull) == 0) continue;
+        for (std::size_t k = i; k < i + 8; ++k)
+            if (EsControl(s[k])) return true;
+    }
+    for (; i < s.size(); ++i)
+        if (EsControl(s[i])) return true;
+    return false;
+}
+
+// Removes them; returns how many.
+std::size_t QuitarControles(std::string& s)
+{
+    const auto fin = std::remove_if(s.begin(), s.end(), EsControl);
+    const std::size_t n = static_cast<std::size_t>(s.end() - fin);
+    s.erase(fin, s.end());
+    return n;
+}
+
 }  // namespace
 
 std::string_view Decodificador::Valor(const Propiedad& p)
@@ -197,10 +230,11 @@ std::string_view Decodificador::Valor(const Propiedad& p)
         if (!DecodificarQP(bytes, qp)) qpMalo = true;
         bytes = qp;
     }
-    if (EsAscii(bytes)) return bytes;
-    out.clear();
     std::string_view cs = p.Param("CHARSET");
-    if (cs.empty()) {
+    if (EsAscii(bytes)) {
+        if (!HayControles(bytes)) return bytes;
+        out.assign(bytes);
+    } else if (cs.empty()) {
         // No charset: UTF-8 when it reads as such, else the usual 8-bit
         // Western text (Latin-1 is a part of Windows-1252).
         if (!DeUtf8(bytes, out, sustituidos, true)) out.assign(bytes);
@@ -214,6 +248,7 @@ std::string_view Decodificador::Valor(const Propiedad& p)
         charsetRaro = true;
         if (!DeUtf8(bytes, out, sustituidos, true)) out.assign(bytes);
     }
+    if (HayControles(out)) controles += QuitarControles(out);
     return out;
 }
 
@@ -232,6 +267,7 @@ const std::vector<std::string_view>& Partir(std::string_view v, char sep)
         }
         r.push_back(v.substr(inicio, i - inicio));
         inicio = ++i;
+        if (r.size() == kMaxComponentesVCard) break;
     }
     r.push_back(v.substr(inicio));
     return r;

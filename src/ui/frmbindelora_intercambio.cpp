@@ -1,5 +1,8 @@
 // Interchange with other programs: contacts in and out as vCard, the
 // events out as iCalendar. The entries sit at the end of the popup menus.
+#include <new>
+#include <stdexcept>
+
 #include <QDateTime>
 #include <QFileInfo>
 #include <QMenu>
@@ -45,12 +48,6 @@ QString SobreDatos(const std::string& ruta, const std::string& agenda, const std
            QStringLiteral(" es un archivo de datos de Bindelora; la exportación no se escribe encima de él.");
 }
 
-bool LeerArchivo(const std::string& ruta, std::string& datos)
-{
-    int err = 0;
-    return LeerArchivoEntero(ruta, datos, err);
-}
-
 }  // namespace
 
 void TfrmBindelora::ConectarIntercambio()
@@ -87,18 +84,31 @@ void TfrmBindelora::mnuListaImportarVCardClick()
                                               {QStringLiteral("Tarjetas vCard (*.vcf *.vcard)"),
                                                QStringLiteral("Todos los archivos (*)")});
     if (!eleccion) return;
-    std::string datos;
-    if (!LeerArchivo(eleccion->ruta.toStdString(), datos)) {
-        Mensajes::mostrar(this, QStringLiteral("No se ha podido leer el archivo:\n") + eleccion->ruta, kTituloImportar,
-                          IconoMensaje::Error);
-        return;
-    }
 
     // The contact on show stays on show wherever the new ones land.
     const bool estabaVacia = ListaPibes.empty();
     const TPibe* actual =
         PibeActual >= 0 && PibeActual < static_cast<int>(ListaPibes.size()) ? ListaPibes[PibeActual].get() : nullptr;
-    const ResumenImportacion r = ImportarPibes(ListaPibes, LeerVCard(datos), OrdenActual);
+    // A file too large for the memory there is must not end the program
+    // with the run's changes unsaved: the import leaves the book as it was.
+    ResumenImportacion r;
+    std::string motivo;
+    const char* const kSinMemoria = "no hay memoria suficiente para importarlo; la agenda no ha cambiado";
+    try {
+        std::string datos;
+        if (LeerArchivoVCard(eleccion->ruta.toStdString(), datos, motivo))
+            r = ImportarPibes(ListaPibes, LeerVCard(datos), OrdenActual);
+    } catch (const std::bad_alloc&) {
+        motivo = kSinMemoria;
+    } catch (const std::length_error&) {
+        motivo = kSinMemoria;
+    }
+    if (!motivo.empty()) {
+        Mensajes::mostrar(this, QStringLiteral("No se ha podido leer el archivo:\n") + eleccion->ruta +
+                                    QStringLiteral("\n\n") + aQ(motivo),
+                          kTituloImportar, IconoMensaje::Error);
+        return;
+    }
     if (r.anadidos > 0) {
         for (std::size_t i = 0; i < ListaPibes.size(); ++i)
             if (ListaPibes[i].get() == actual) PibeActual = static_cast<int>(i);

@@ -1,5 +1,6 @@
 #pragma once
 // What the vCard tests share: contacts made by hand or at random.
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -69,6 +70,22 @@ inline ListaPibes LibroAlAzar(unsigned semilla, int n)
         l.push_back(std::move(p));
     }
     return l;
+}
+
+// The contact as an import gives it back: the control characters but TAB
+// dropped from every field. Returns how many went.
+inline std::size_t SinControles(TPibe& p)
+{
+    std::size_t n = 0;
+    auto quitar = [&n](std::string& s) {
+        const auto fin = std::remove_if(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; });
+        n += static_cast<std::size_t>(s.end() - fin);
+        s.erase(fin, s.end());
+    };
+    for (std::string* s : {&p.Nombre, &p.Ape1, &p.Ape2, &p.TfnoCasa, &p.TfnoMovil, &p.EMail, &p.Grupo}) quitar(*s);
+    for (std::string& s : p.Direccion) quitar(s);
+    for (std::string& s : p.Varios) quitar(s);
+    return n;
 }
 
 inline ListaPibes Leer(std::string_view texto)
