@@ -58,9 +58,6 @@ bool TfrmBindelora::CargarAgenda()
         std::string copia = RespaldoIgual(ruta), error;
         if (!copia.empty() || CopiarRespaldo(ruta, copia, error)) {
             respaldoHecho_ = true;
-            // The copy is the program's own file, private like every other,
-            // whatever mode the damaged one had.
-            ::chmod(copia.c_str(), 0600);
             Mensajes::mostrar(this,
                               QStringLiteral("La agenda no se ha podido leer entera: se han cargado los contactos "
                                              "anteriores al primer registro dañado.\n\nSe ha guardado una copia del "
