@@ -18,6 +18,7 @@
 
 #include "core/agenda.h"
 #include "core/orden.h"
+#include "core/recuperacion.h"
 #include "core/texto.h"
 #include "core/vcard.h"
 #include "platform/bloqueo.h"
@@ -184,6 +185,15 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     const std::vector<std::string>& resto = orden.resto;
     // The program's own path, as the window finds it, places the data.
     const std::string programa = RutaPropia(argv[0]);
+    // A run that ended badly left newer changes aside: the readers say so and
+    // go on, the import must not write past them.
+    const std::string pendiente =
+        RecuperacionPendiente(RutaArchivoDatos(programa, "dat"), RutaArchivoDatos(programa, "avs"));
+    const bool lee = modo == "--exportar-vcard" || modo == "--exportar-ics" || modo == "--hoy" || modo == "--avisar";
+    if (!pendiente.empty() && lee)
+        Decir(stderr, Utf8ACp1252("bindelora: hay cambios más recientes sin guardar en " + pendiente +
+                                  "; se usan los archivos de datos tal como están. Abra la Bindelora para "
+                                  "recuperarlos."));
     std::fflush(stdout);
     if (modo == "--exportar-vcard")
         return ExportarVCardOrden(programa, resto[0], orden.vcard3 ? VersionVCard::V30 : VersionVCard::V40);
@@ -203,9 +213,17 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     std::unique_ptr<BloqueoDatos> bloqueo;
     if (modo == "--importar-vcard" || modo == "--sincronizar") {
         bloqueo = std::make_unique<BloqueoDatos>(RutaArchivoDatos(programa, "dat"));
-        if (bloqueo->estado() == BloqueoDatos::Estado::Ocupado) {
+        QString negativa;
+        if (bloqueo->estado() == BloqueoDatos::Estado::Ocupado) negativa = TextoYaAbierta(bloqueo->Carpeta());
+        else if (bloqueo->estado() != BloqueoDatos::Estado::Tomado) negativa = TextoBloqueoImposible(*bloqueo);
+        else if (!pendiente.empty())
+            negativa = QStringLiteral("bindelora: la Bindelora no se cerró bien y sus cambios sin guardar esperan en ") +
+                       QString::fromStdString(pendiente) +
+                       QStringLiteral("; ábrala para recuperarlos o descartarlos antes de importar. La agenda sigue "
+                                      "como estaba.");
+        if (!negativa.isEmpty()) {
             // The message box's breaks, as lines on the terminal.
-            Decir(stderr, Utf8ACp1252(TextoYaAbierta(bloqueo->Carpeta()).replace(QLatin1Char('\r'), QLatin1Char('\n')).toStdString()));
+            Decir(stderr, Utf8ACp1252(negativa.replace(QLatin1Char('\r'), QLatin1Char('\n')).toStdString()));
             RutaEjecutable::setInstancia(nullptr);
             return 1;
         }

@@ -338,11 +338,13 @@ bool EscribirArchivoSeguro(const std::string& ruta, const std::string& datos, st
 bool CopiarRespaldo(const std::string& ruta, std::string& copia, std::string& error)
 {
     std::string datos;
-    unsigned modo = 0600;
-    if (const int err = LeerTodo(ruta, datos, modo, static_cast<std::size_t>(-1)); err != 0) {
+    unsigned modoOriginal = 0600;
+    if (const int err = LeerTodo(ruta, datos, modoOriginal, static_cast<std::size_t>(-1)); err != 0) {
         error = ErrorLeer(ruta, err);
         return false;
     }
+    // A backup is a new file of ours: private, whatever mode the original had.
+    const unsigned modo = 0600;
     // Written whole under a temporary name first, then given the first free
     // backup name by a link, which fails rather than replace: a name taken
     // in the meantime by anything, even a dangling link or a folder, is

@@ -61,14 +61,24 @@ EntornoCarpetaDatos EntornoCarpetaDatos::Sistema()
     };
     // A temporary file plus rename needs both write and search rights.
     e.escribible = [](const std::string& carpeta) { return ::access(carpeta.c_str(), W_OK | X_OK) == 0; };
+    e.propia = CarpetaPropia;
     return e;
+}
+
+bool CarpetaPropia(const std::string& carpeta)
+{
+    struct stat st {};
+    return ::stat(carpeta.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 CarpetaDatos ElegirCarpetaDatos(const std::string& rutaEjecutable, const EntornoCarpetaDatos& entorno)
 {
     CarpetaDatos c;
     const std::string junto = CarpetaDe(rutaEjecutable);
-    if (entorno.escribible(junto)) {
+    // Anyone else who may write there could read the book through a file
+    // of their own, or put one in its place.
+    if (entorno.escribible(junto) && (entorno.propia ? entorno.propia(junto) : CarpetaPropia(junto))) {
         c.ruta = junto;
         c.junto = true;
         return c;

@@ -1,7 +1,9 @@
 #pragma once
 // Where the two data files live. Beside the program when its folder can be
-// written (a copy run from its own folder keeps its data with it); an
-// installed program, whose folder the user cannot write, keeps them in the
+// written and is the user's own, closed to everyone else (a copy run from
+// its own folder keeps its data with it); an installed program, or one in a
+// folder that others could write in or that belongs to someone else, keeps
+// them in the
 // user's data folder, $XDG_DATA_HOME/bindelora ("~/.local/share/bindelora"
 // when unset), created on first use. The file names are the same in both.
 // Plain functions of the executable's path: no window is needed.
@@ -18,10 +20,17 @@ struct EntornoCarpetaDatos {
     std::function<std::string()> casa;
     // True when new files can be created in the folder.
     std::function<bool(const std::string& carpeta)> escribible;
+    // True when the folder belongs to the user and neither group nor others
+    // may write in it: no one else can plant or replace files there. Unset:
+    // the real check.
+    std::function<bool(const std::string& carpeta)> propia;
 
-    // The real environment, the password database and access(2).
+    // The real environment, the password database, access(2) and stat(2).
     static EntornoCarpetaDatos Sistema();
 };
+
+// The real ownership and mode check of EntornoCarpetaDatos::propia.
+bool CarpetaPropia(const std::string& carpeta);
 
 struct CarpetaDatos {
     std::string ruta;       // without a final '/'

@@ -14,6 +14,7 @@
 #include "core/avisal.h"
 #include "core/config.h"
 #include "core/pibe.h"
+#include "core/recuperacion.h"
 #include "core/sinc.h"
 #include "ui_frmbindelora.h"
 
@@ -274,6 +275,32 @@ private:
     QWidget* DuenoRecuperacion();
     bindelora::ResultadoLectura LeerAgendaRecuperada(const std::string& ruta);
     bool recuperando_ = false;  // a read failure is told, not fatal
+
+public:
+    // --- Crash recovery and files changed by other programs ---
+    // Every change to the book or the events: within a moment a copy of
+    // both goes to the recovery files, which the normal end removes.
+    void CambioHecho();
+    void EscribirRecuperacion();  // what the timer runs
+    // After the shutdown wrote the data files: waits for the copies being
+    // written, then removes the recovery files of the files saved.
+    void TerminarRecuperacion();
+    QTimer* TimerRecuperacion = nullptr;
+
+private:
+    void OfrecerRecuperacion();
+    // Hands one file's copy to the writer thread (the agenda's, or the events').
+    void PedirCopia(bool agenda);
+    bool LeerAgendaDeRecuperacion();
+    bool ApartarOtraVersion(const std::string& ruta, const bindelora::HuellaArchivo& leida, const QString& cual);
+    std::unique_ptr<bindelora::EscritorDiferido> escritor_;
+    bool recuperacionDecidida_ = false;  // the question of the start was asked (or not needed)
+    bool agendaDeRecuperacion_ = false;  // "Sí": the book is read from its recovery file
+    bool avisalDeRecuperacion_ = false;  // the same for the events, once
+    bindelora::HuellaArchivo huellaAgenda_, huellaAvisal_;  // the data files as read
+    bool agendaGuardada_ = false, avisalGuardado_ = false;  // by the normal end
+    bool cambios_ = false;  // the run changed something
+    bool avisoCopiaDado_ = false;  // a failed copy was told
 
     // --- Accessibility: names, view shortcuts, the calendar from the keyboard ---
 public:

@@ -11,6 +11,7 @@
 #include "core/agenda.h"
 #include "core/archivo.h"
 #include "core/orden.h"
+#include "core/recuperacion.h"
 #include "frmbindelora.h"
 #include "frmconfig.h"
 #include "platform/carpeta_datos.h"
@@ -28,7 +29,14 @@ std::string TfrmBindelora::RutaAgenda()
 
 bool TfrmBindelora::CargarAgenda()
 {
+    if (!recuperacionDecidida_) OfrecerRecuperacion();
     const std::string ruta = RutaAgenda();
+    // Taken before the read: a change while reading shows at the exit save.
+    huellaAgenda_ = HuellaDe(ruta);
+    if (agendaDeRecuperacion_ && !recuperando_) {
+        agendaDeRecuperacion_ = false;
+        if (LeerAgendaDeRecuperacion()) return true;
+    }
     const ResultadoLectura r = recuperando_ ? LeerAgendaRecuperada(ruta) : LeerAgenda(ruta, ListaPibes);
     ultimaLecturaAgenda_ = r.estado;
     if (r.estado == EstadoLectura::Fallo && recuperando_) {
@@ -46,9 +54,9 @@ bool TfrmBindelora::CargarAgenda()
     }
     if (r.estado == EstadoLectura::Incompleta && !respaldoHecho_ && !agendaIntocable_) {
         // The exit save writes only what was read, so the whole file is kept
-        // aside first.
-        std::string copia, error;
-        if (CopiarRespaldo(ruta, copia, error)) {
+        // aside first; once, however many runs find it damaged.
+        std::string copia = RespaldoIgual(ruta), error;
+        if (!copia.empty() || CopiarRespaldo(ruta, copia, error)) {
             respaldoHecho_ = true;
             Mensajes::mostrar(this,
                               QStringLiteral("La agenda no se ha podido leer entera: se han cargado los contactos "
@@ -71,13 +79,21 @@ bool TfrmBindelora::CargarAgenda()
 
 void TfrmBindelora::GuardarAgenda()
 {
+    agendaGuardada_ = false;
     if (agendaIntocable_) return;
+    // The file itself, even when a link names it and another program took
+    // it away.
+    const std::string ruta = RutaReal(RutaAgenda());
+    // A save that fails leaves the run's last changes in the recovery file.
+    if (!ApartarOtraVersion(ruta, huellaAgenda_, QStringLiteral("la Agenda"))) return PedirCopia(true);
     std::string error;
-    if (!bindelora::GuardarAgenda(RutaAgenda(), ListaPibes, error))
-        Mensajes::mostrar(this,
-                          QStringLiteral("No se ha podido guardar la agenda; el archivo anterior sigue como estaba.\n\n") +
-                              QString::fromStdString(error),
-                          QStringLiteral("Error al guardar"), IconoMensaje::Error);
+    agendaGuardada_ = bindelora::GuardarAgenda(ruta, ListaPibes, error);
+    if (agendaGuardada_) return;
+    PedirCopia(true);
+    Mensajes::mostrar(this,
+                      QStringLiteral("No se ha podido guardar la agenda; el archivo anterior sigue como estaba.\n\n") +
+                          QString::fromStdString(error),
+                      QStringLiteral("Error al guardar"), IconoMensaje::Error);
 }
 
 ResultadoLectura TfrmBindelora::LeerAgendaRecuperada(const std::string& ruta)
@@ -137,6 +153,7 @@ void TfrmBindelora::RecuperarAgenda()
     const bool leida = CargarAgenda();
     recuperando_ = false;
     if (ultimaLecturaAgenda_ == EstadoLectura::Fallo || ultimaLecturaAgenda_ == EstadoLectura::NoExiste) return;
+    SincReleido();
     // The search results pointed into the book the read has just replaced.
     VaciarBusqueda();
     if (leida) {
@@ -151,6 +168,7 @@ void TfrmBindelora::RecuperarAgenda()
     // Freed contacts' addresses come back for the new ones: a birthday row
     // built before must not open whoever took its contact's place.
     if (ListViewCumples->NumFilas() > 0) RellenarCumples();
+    CambioHecho();
 }
 
 void TfrmBindelora::MostrarLibroIncompleto()

@@ -4,6 +4,7 @@
 
 #include "core/archivo.h"
 #include "core/archivo_avisal.h"
+#include "core/recuperacion.h"
 #include "frmbindelora.h"
 #include "platform/carpeta_datos.h"
 #include "platform/mensajes.h"
@@ -20,13 +21,39 @@ std::string TfrmBindelora::RutaAvisal() const
 bool TfrmBindelora::CargarAvisal()
 {
     const std::string ruta = RutaAvisal();
+    huellaAvisal_ = HuellaDe(ruta);
     // A complete read replaces the list; a failed one leaves it as it was,
     // so a later save cannot drop the entries after a bad line.
     ListaAvisales nueva;
+    if (avisalDeRecuperacion_) {
+        avisalDeRecuperacion_ = false;
+        const std::string copia = RutaRecuperacion(ruta);
+        if (LeerArchivoAvisal(copia, Reloj::instancia().Hoy(), nueva).Correcta()) {
+            // The events file itself stays as the last normal end left it.
+            if (!huellaAvisal_.existe) {
+                std::string error;
+                EscribirArchivoSeguro(RutaReal(ruta), std::string(), error);
+                huellaAvisal_ = HuellaDe(ruta);
+            }
+            AvisalActual = nullptr;
+            ListaAvisal = std::move(nueva);
+            MostrarFilasAvisal();
+            return true;
+        }
+        nueva.clear();
+        std::string descartada, error;
+        DescartarRecuperacion(copia, descartada, error);
+        Mensajes::mostrar(this,
+                          QStringLiteral("No se han podido leer los sucesos guardados para recuperar; se usa el "
+                                         "archivo del Avisal tal como estaba.\n\nLa copia se ha apartado como:\n") +
+                              QString::fromStdString(descartada.empty() ? copia : descartada),
+                          QStringLiteral("Recuperar cambios"), IconoMensaje::Aviso);
+    }
     const LecturaArchivoAvisal r = LeerArchivoAvisal(ruta, Reloj::instancia().Hoy(), nueva);
     if (!r.existe) {
         std::string error;
-        EscribirArchivoSeguro(ruta, std::string(), error);
+        EscribirArchivoSeguro(RutaReal(ruta), std::string(), error);
+        huellaAvisal_ = HuellaDe(ruta);
         return true;
     }
     if (!r.Correcta()) return false;
@@ -47,13 +74,18 @@ void TfrmBindelora::MostrarFilasAvisal()
 
 void TfrmBindelora::GuardarAvisal()
 {
+    avisalGuardado_ = false;
+    const std::string ruta = RutaReal(RutaAvisal());
+    if (!ApartarOtraVersion(ruta, huellaAvisal_, QStringLiteral("el Avisal"))) return PedirCopia(false);
     std::string error;
-    if (!GuardarArchivoAvisal(RutaAvisal(), ListaAvisal, error))
-        Mensajes::mostrar(this,
-                          QStringLiteral("No se han podido guardar los sucesos del Avisal; el archivo anterior "
-                                         "sigue como estaba.\n\n") +
-                              QString::fromStdString(error),
-                          QStringLiteral("Error al guardar"), IconoMensaje::Error);
+    avisalGuardado_ = GuardarArchivoAvisal(ruta, ListaAvisal, error);
+    if (avisalGuardado_) return;
+    PedirCopia(false);
+    Mensajes::mostrar(this,
+                      QStringLiteral("No se han podido guardar los sucesos del Avisal; el archivo anterior "
+                                     "sigue como estaba.\n\n") +
+                          QString::fromStdString(error),
+                      QStringLiteral("Error al guardar"), IconoMensaje::Error);
 }
 
 void TfrmBindelora::RecuperarAvisal()
@@ -70,6 +102,7 @@ void TfrmBindelora::RecuperarAvisal()
                           QStringLiteral("Error chungo"), IconoMensaje::Aviso);
         return;
     }
+    SincReleido();
     // The file predates the birthdays entered in this run; their contacts
     // already say "entered", so without this they would be lost for good.
     const std::vector<TAvisal*> nuevas = ReponerCumplesDeSesion(ListaPibes, ListaAvisal);
@@ -83,6 +116,7 @@ void TfrmBindelora::RecuperarAvisal()
     reemplazoAvisal_.reset();
     MostrarMes(MesMostrado, AnoMostrado);
     MarcarHoy(MesMostrado, AnoMostrado);
+    CambioHecho();
 }
 
 void TfrmBindelora::SincronizarCumples()

@@ -168,6 +168,7 @@ void TfrmBindelora::btnNuevoClick()
 
     const int posicion = InsertarPibe();
     if (posicion < 0) return;
+    CambioHecho();
     SalirDeModoNuevo();
     ColorearDatos(ModoDatos::Normal);
     PibeActual = posicion;
@@ -204,6 +205,7 @@ void TfrmBindelora::btnEliminarClick()
     ListaPibes.erase(it);
     SincOlvidar(borrado.get());
     FilaEliminada(PibeActual, borrado.get());
+    CambioHecho();
     OlvidarReferencias();
     if (eraUltimo) --PibeActual;
     if (PibeActual < 0) LimpiarDatos();
@@ -258,6 +260,7 @@ void TfrmBindelora::btnActualizarClick()
 {
     if (!HayPibeActual()) return;
     if (!LeerDatos(*ListaPibes[static_cast<std::size_t>(PibeActual)])) return;
+    CambioHecho();
     ColorearDatos(ModoDatos::Normal);
     if (!ReordenarTrasCambio(PibeActual)) OrdenarAgenda();
     RellenarGrupos();

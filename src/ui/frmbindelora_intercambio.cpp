@@ -122,6 +122,7 @@ void TfrmBindelora::mnuListaImportarVCardClick()
         }
         ActualizarNavegacion();
         SincronizarCumples();
+        CambioHecho();
     }
     Mensajes::mostrar(this, aQ(TextoResumen(r)), kTituloImportar,
                       r.legible ? IconoMensaje::Informacion : IconoMensaje::Aviso);

@@ -65,6 +65,8 @@ void TfrmBindelora::SincronizarAlEmpezar()
     if (r.avisalesCambiados || r.pibesCambiados) {
         ListViewAvisal->Vaciar();
         for (const auto& a : ListaAvisal) InsertarFilasAvisal(a.get(), false);
+        // Kept aside like any change, should the run end badly.
+        CambioHecho();
     }
     if (!r.conflictos.empty() || !r.errores.empty())
         Mensajes::mostrar(this, TextoSinc(r), QStringLiteral("Sincronización"),
@@ -74,6 +76,12 @@ void TfrmBindelora::SincronizarAlEmpezar()
 void TfrmBindelora::SincronizarAlTerminar()
 {
     if (!sinc_) return;
+    // A recovery that read only part of the agenda: its missing contacts
+    // would be deleted everywhere.
+    if (ultimaLecturaAgenda_ == EstadoLectura::Incompleta || ultimaLecturaAgenda_ == EstadoLectura::Fallo) {
+        sinc_.reset();
+        return;
+    }
     const ResumenSinc r = sinc_->Enviar(ListaPibes, ListaAvisal, Reloj::instancia().Hoy(), AhoraSinc());
     sinc_.reset();
     // The window is gone: what went wrong goes where the terminal sees it.

@@ -273,6 +273,7 @@ void TfrmBindelora::btnAvisalNuevoClick()
     AvisalActual = nueva.get();
     ListaAvisal.push_back(std::move(nueva));
     InsertarFilasAvisal(AvisalActual, true);
+    CambioHecho();
     MostrarMes(MesMostrado, AnoMostrado);
 
     btnAvisalNuevo->setText(kNuevo);
@@ -332,6 +333,7 @@ void TfrmBindelora::btnAvisalEliminarClick()
                           BotonesMensaje::AceptarCancelar) != RespuestaMensaje::Aceptar)
         return;
     EliminarAvisalesIguales(a);
+    CambioHecho();
     MostrarMes(MesMostrado, AnoMostrado);
     MarcarHoy(MesMostrado, AnoMostrado);
     AvisalActual = nullptr;

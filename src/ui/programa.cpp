@@ -4,8 +4,10 @@
 #include <cstdio>
 
 #include "core/archivo.h"
+#include "core/recuperacion.h"
 #include "platform/bloqueo.h"
 #include "platform/mensajes.h"
+#include "platform/ruta_ejecutable.h"
 #include "frmabout.h"
 #include "frmbindelora.h"
 #include "frmconfig.h"
@@ -21,6 +23,30 @@ static void RegistrarRecursos()
 
 namespace bindelora {
 
+namespace {
+
+// A book left beside the program, in a folder no longer used for the data
+// (others may write in it, or it is someone else's), would look lost: the
+// first start elsewhere says where it is.
+void AvisarLibroJuntoAlPrograma(const std::string& agenda)
+{
+    const std::string programa = RutaEjecutable::instancia().Ruta();
+    const std::string junto = NombreArchivoDatos(programa, "dat");
+    if (MismoArchivo(junto, agenda) || !ExisteArchivo(junto) || ExisteArchivo(agenda)) return;
+    const std::size_t barra = agenda.rfind('/');
+    Mensajes::mostrar(
+        nullptr,
+        QStringLiteral("Hay una agenda junto al programa:\n") + QString::fromStdString(junto) +
+            QStringLiteral("\n\nNo se usa porque esa carpeta no es solo suya (otros usuarios pueden escribir en "
+                           "ella, o es de otro usuario). La Bindelora guarda sus datos en:\n") +
+            QString::fromStdString(barra == std::string::npos ? agenda : agenda.substr(0, barra)) +
+            QStringLiteral("\n\nPara seguir con esa agenda, cierre el programa y copie allí sus archivos ."
+                           "dat y .avs."),
+        TituloYaAbierta(), IconoMensaje::Informacion);
+}
+
+}  // namespace
+
 Programa::Programa(const QStringList& argumentos)
 {
     RegistrarRecursos();
@@ -33,14 +59,19 @@ Programa::Programa(const QStringList& argumentos)
     // must leave them alone.
     const std::string agenda = TfrmBindelora::RutaAgenda();
     bloqueo_ = std::make_unique<BloqueoDatos>(agenda);
-    if (bloqueo_->estado() == BloqueoDatos::Estado::Ocupado) {
+    if (bloqueo_->estado() != BloqueoDatos::Estado::Tomado) {
+        // Without the lock nothing is read or written: a run that could not
+        // make one would not keep a second copy out either.
         rechazado_ = true;
-        const QString texto = TextoYaAbierta(bloqueo_->Carpeta());
+        const bool ocupado = bloqueo_->estado() == BloqueoDatos::Estado::Ocupado;
+        const QString texto = ocupado ? TextoYaAbierta(bloqueo_->Carpeta()) : TextoBloqueoImposible(*bloqueo_);
         std::fprintf(stderr, "%s\n", QString(texto).replace(QLatin1Char('\r'), QLatin1Char('\n')).toLocal8Bit().constData());
-        Mensajes::mostrar(nullptr, texto, TituloYaAbierta(), IconoMensaje::Aviso);
+        Mensajes::mostrar(nullptr, texto, TituloYaAbierta(), ocupado ? IconoMensaje::Aviso : IconoMensaje::Error);
         return;
     }
-    if (bloqueo_->estado() == BloqueoDatos::Estado::Tomado) LimpiarTemporales(agenda);
+    // Where the saves write: beside the real files, links followed.
+    LimpiarTemporales(RutaReal(agenda));
+    AvisarLibroJuntoAlPrograma(agenda);
 
     principal_ = std::make_unique<TfrmBindelora>(argumentos);
     frmBindelora = principal_.get();
@@ -56,15 +87,18 @@ Programa::Programa(const QStringList& argumentos)
 Programa::~Programa()
 {
     Apagar();
+    // A refused second run must not take the first one's windows away.
+    if (principal_) {
+        frmConfig = nullptr;
+        frmAbout = nullptr;
+        frmSucesosHoy = nullptr;
+        frmBindelora = nullptr;
+    }
     config_.reset();
     about_.reset();
     sucesosHoy_.reset();
     principal_.reset();
     bloqueo_.reset();
-    frmConfig = nullptr;
-    frmAbout = nullptr;
-    frmSucesosHoy = nullptr;
-    frmBindelora = nullptr;
 }
 
 bool Programa::Terminado() const
@@ -79,7 +113,9 @@ void Programa::Mostrar()
 
 void Programa::Apagar()
 {
-    if (principal_) principal_->FormDestroy();
+    if (!principal_) return;
+    principal_->FormDestroy();
+    principal_->TerminarRecuperacion();
 }
 
 }  // namespace bindelora

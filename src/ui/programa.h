@@ -16,14 +16,16 @@ class Programa {
 public:
     // Takes the data folder's lock; then creates the main window (which
     // runs its start-up) and, unless a fatal read error ended the start, the
-    // other three windows. When another copy holds the folder, tells the
-    // user and creates nothing: Terminado() is then true.
+    // other three windows. When the lock cannot be taken (another copy holds
+    // it, or it cannot be made), tells the user and creates nothing:
+    // Terminado() is then true.
     explicit Programa(const QStringList& argumentos);
     ~Programa();
 
     bool Terminado() const;
     void Mostrar();
-    // The shutdown of the main window: writes the data files once.
+    // The shutdown of the main window: writes the data files once, then
+    // removes the recovery files of the run.
     void Apagar();
 
 private:

@@ -172,3 +172,31 @@ TEST_F(CarpetaDatosTest, RealWritabilityCheck)
         ::chmod(programa.c_str(), 0755);
     }
 }
+
+TEST_F(CarpetaDatosTest, ProgramFolderThatOthersMayWriteOrOwnIsNotUsed)
+{
+    variables["XDG_DATA_HOME"] = raiz + "/xdg";
+    EntornoCarpetaDatos e = Entorno(true);
+    e.propia = nullptr;  // the real ownership and mode check
+    auto junto = [&] { return ElegirCarpetaDatos(programa + "/bindelora", e).junto; };
+    ::chmod(programa.c_str(), 0755);
+    EXPECT_TRUE(junto());
+    EXPECT_TRUE(CarpetaPropia(programa));
+    // Group or others may write: they could plant or swap the files.
+    for (mode_t modo : {0775, 0757, 0777, 01777}) {
+        ::chmod(programa.c_str(), modo);
+        EXPECT_FALSE(junto()) << std::oct << modo;
+        EXPECT_EQ(RutaArchivoDatos(programa + "/bindelora", "dat", e), raiz + "/xdg/bindelora/bindelora.dat");
+    }
+    ::chmod(programa.c_str(), 0755);
+    // Someone else's folder, even one the user may write in (root may).
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(programa.c_str(), 65534, 65534), 0);
+        EXPECT_FALSE(CarpetaPropia(programa));
+        EXPECT_FALSE(junto());
+        ASSERT_EQ(::chown(programa.c_str(), 0, 0), 0);
+    }
+    EXPECT_FALSE(CarpetaPropia(raiz + "/no-existe"));
+    // The user's data folder made in its place is closed to others.
+    EXPECT_EQ(Modo(raiz + "/xdg/bindelora"), 0700u);
+}

@@ -1,5 +1,7 @@
 // A program whose folder cannot be written keeps its data files in the
 // user's data folder; every reader and writer of the two files follows.
+#include <sys/stat.h>
+
 #include "core/archivo.h"
 #include "entorno.h"
 
@@ -65,16 +67,47 @@ TEST_F(CarpetaDatosVentana, FirstStartAndLaterStartsUseTheUsersDataFolder)
     EXPECT_EQ(Leer(Datos() + "/bindelora.avs"), "04039999Cumplea\xF1os de Ana Zamora\r\n");
 }
 
-TEST_F(CarpetaDatosVentana, DataFolderThatCannotBeCreatedIsReportedAtExit)
+TEST_F(CarpetaDatosVentana, DataFolderThatCannotBeCreatedRefusesTheStartAndTouchesNothing)
 {
     const std::string archivo = carpeta.path().toStdString() + "/un-archivo";
     Escribir(archivo, "x");
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(archivo));
-    TfrmBindelora* f = Iniciar();
-    ASSERT_FALSE(f->Terminado());
+    Iniciar();
+    // Without a folder there is no lock, and without a lock no run.
+    ASSERT_TRUE(programa->Terminado());
+    EXPECT_EQ(frmBindelora, nullptr);
+    ASSERT_EQ(mensajes.cajas.size(), 1u);
+    EXPECT_EQ(mensajes.cajas[0].titulo, QStringLiteral("Bindelora"));
+    EXPECT_EQ(mensajes.cajas[0].icono, IconoMensaje::Error);
+    EXPECT_TRUE(mensajes.cajas[0].texto.contains(QString::fromStdString(archivo + "/bindelora/bindelora.lock")));
     Cerrar();
-    // Both saves fail and say so; the program does not crash.
-    ASSERT_EQ(mensajes.cajas.size(), 2u);
-    for (const auto& c : mensajes.cajas) EXPECT_EQ(c.titulo, QStringLiteral("Error al guardar"));
     EXPECT_EQ(Leer(archivo), "x");
+    EXPECT_FALSE(registro.existe);
+}
+
+TEST_F(CarpetaDatosVentana, BookBesideAProgramInAFolderOpenToOthersIsPointedAtOnce)
+{
+    const std::string prog = carpeta.path().toStdString() + "/prog";
+    ::mkdir(prog.c_str(), 0775);
+    ::chmod(prog.c_str(), 0775);
+    ruta.ruta = prog + "/bindelora";
+    ListaPibes l;
+    l.push_back(Pibe("Ana", "Zamora"));
+    const std::string libro = SerializarAgenda(l);
+    Escribir(prog + "/bindelora.dat", libro);
+    TfrmBindelora* f = Iniciar();
+    ASSERT_FALSE(programa->Terminado());
+    EXPECT_EQ(f->RutaAgenda(), Datos() + "/bindelora.dat");
+    EXPECT_TRUE(f->ListaPibes.empty());
+    ASSERT_EQ(mensajes.cajas.size(), 1u);
+    EXPECT_EQ(mensajes.cajas[0].icono, IconoMensaje::Informacion);
+    EXPECT_TRUE(mensajes.cajas[0].texto.contains(QString::fromStdString(prog + "/bindelora.dat")));
+    EXPECT_TRUE(mensajes.cajas[0].texto.contains(QString::fromStdString(Datos())));
+    Cerrar();
+    // The book beside the program is left as it was; the next start, with a
+    // book of its own, says nothing more.
+    EXPECT_EQ(Leer(prog + "/bindelora.dat"), libro);
+    mensajes.cajas.clear();
+    Iniciar();
+    EXPECT_TRUE(mensajes.cajas.empty());
 }
