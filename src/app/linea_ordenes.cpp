@@ -207,9 +207,9 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
     RutaEjecutableFija ruta(programa);
     RutaEjecutable::setInstancia(&ruta);
 
-    // An import writes the agenda file: with the window open on the same
-    // files, the window's exit save would wipe it out. The other modes only
-    // read what is on disk and need no lock.
+    // An import or a sync writes the data files: with the window open on
+    // the same files, the window's exit save would wipe it out. The other
+    // modes only read what is on disk and need no lock.
     std::unique_ptr<BloqueoDatos> bloqueo;
     if (modo == "--importar-vcard" || modo == "--sincronizar") {
         bloqueo = std::make_unique<BloqueoDatos>(RutaArchivoDatos(programa, "dat"));
@@ -219,8 +219,9 @@ int EjecutarLineaOrdenes(int& argc, char** argv)
         else if (!pendiente.empty())
             negativa = QStringLiteral("bindelora: la Bindelora no se cerró bien y sus cambios sin guardar esperan en ") +
                        QString::fromStdString(pendiente) +
-                       QStringLiteral("; ábrala para recuperarlos o descartarlos antes de importar. La agenda sigue "
-                                      "como estaba.");
+                       QStringLiteral("; ábrala para recuperarlos o descartarlos antes de ") +
+                       (modo == "--sincronizar" ? QStringLiteral("sincronizar") : QStringLiteral("importar")) +
+                       QStringLiteral(". La agenda sigue como estaba.");
         if (!negativa.isEmpty()) {
             // The message box's breaks, as lines on the terminal.
             Decir(stderr, Utf8ACp1252(negativa.replace(QLatin1Char('\r'), QLatin1Char('\n')).toStdString()));
