@@ -13,7 +13,6 @@
 #include <unordered_set>
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -189,11 +188,7 @@ ResumenSinc Ejecutar(const std::string& carpeta, const std::string& rutaEstado, 
         std::erase_if(items, [](const auto& it) { return it->quitar; });
     }
     if (e.sucio) {
-        // Only its owner may read it: it names every contact's file.
-        if (!ExisteArchivo(rutaEstado)) {
-            const int fd = ::open(rutaEstado.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            if (fd >= 0) ::close(fd);
-        }
+        // Made for its owner only by the safe write, like every new file.
         if (!EscribirArchivoSeguro(rutaEstado, SerializarEstadoSinc(carpeta, es.items[0], es.items[1]), error))
             r.errores.push_back(error);
         else

@@ -2,6 +2,10 @@
 // a change on one side since the last exchange does to the other.
 #include "sinc_ayudas.h"
 
+#include <cerrno>
+
+#include "core/archivo.h"
+
 using namespace bindelora;
 
 namespace {
@@ -452,6 +456,36 @@ TEST_F(SincFallos, UnaCarpetaQueFaltaNoVaciaElLibro)
     EXPECT_EQ(pibes_.size(), 2u);
     // Back: nothing was lost on either side.
     Terminar();
+}
+
+// A full disk under the folder: every new file there fails.
+class SincDiscoLleno : public SistemaArchivos {
+public:
+    std::string carpeta;
+    int Abrir(const std::string& ruta, int flags, unsigned modo) override
+    {
+        if ((flags & O_CREAT) && ruta.rfind(carpeta, 0) == 0) return Fallo(ENOSPC);
+        return SistemaArchivos::Abrir(ruta, flags, modo);
+    }
+};
+
+TEST_F(SincFallos, CarpetaQueNoSePuedeEscribir)
+{
+    pibes_.push_back(SincPibe("Ana", "Ruiz"));
+    std::filesystem::create_directories(vdir_);
+    SincDiscoLleno lleno;
+    lleno.carpeta = vdir_;
+    SistemaArchivos::setInstancia(&lleno);
+    ResumenSinc r = Empezar();
+    Terminar();
+    SistemaArchivos::setInstancia(nullptr);
+    EXPECT_EQ(r.escritos, 0u);
+    ASSERT_FALSE(r.errores.empty());
+    EXPECT_EQ(pibes_.size(), 1u);
+    // Written once there is room again: nothing was taken as done.
+    r = Empezar();
+    EXPECT_EQ(r.escritos, 1u);
+    EXPECT_EQ(Archivos("contactos").size(), 1u);
 }
 
 TEST_F(SincFallos, OtraCarpetaVaciaNoVaciaElLibro)
