@@ -1,12 +1,11 @@
 #include "core/icalendar.h"
+#include "core/icalendar_interno.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <unordered_map>
 #include <vector>
-
-#include <libical/ical.h>
 
 #include "core/texto.h"
 
@@ -54,14 +53,8 @@ std::string Uid(const TAvisal& a, std::unordered_map<std::uint64_t, int>& vistos
 
 }  // namespace
 
-ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& hoy, const MarcaUtc& ahora)
+icaltimetype SelloUtc(const MarcaUtc& ahora)
 {
-    ResultadoICalendar r;
-    std::unique_ptr<icalcomponent, LiberarComponente> cal(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
-    icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
-    icalcomponent_add_property(cal.get(), icalproperty_new_prodid("-//Quenturo//Bindelora 2.3//ES"));
-    icalcomponent_add_property(cal.get(), icalproperty_new_calscale("GREGORIAN"));
-
     icaltimetype sello = icaltime_null_time();
     sello.year = ahora.fecha.ano;
     sello.month = ahora.fecha.mes;
@@ -70,6 +63,18 @@ ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& ho
     sello.minute = ahora.minuto;
     sello.second = ahora.segundo;
     sello.zone = icaltimezone_get_utc_timezone();
+    return sello;
+}
+
+ResultadoICalendar ExportarICalendar(const ListaAvisales& lista, const Fecha& hoy, const MarcaUtc& ahora)
+{
+    ResultadoICalendar r;
+    std::unique_ptr<icalcomponent, LiberarComponente> cal(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
+    icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
+    icalcomponent_add_property(cal.get(), icalproperty_new_prodid("-//Quenturo//Bindelora 2.3//ES"));
+    icalcomponent_add_property(cal.get(), icalproperty_new_calscale("GREGORIAN"));
+
+    const icaltimetype sello = SelloUtc(ahora);
 
     // First the dates and the identifiers, in order: a repeated entry's
     // identifier counts the ones before it.

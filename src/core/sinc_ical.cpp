@@ -5,6 +5,7 @@
 
 #include <libical/ical.h>
 
+#include "core/icalendar_interno.h"
 #include "core/sinc_interno.h"
 #include "core/texto.h"
 
@@ -195,14 +196,7 @@ std::string ReescribirICal(std::string_view archivo, const TAvisal& leido, const
         }
     }
     // Calendars tell a newer version by these.
-    icaltimetype sello = icaltime_null_time();
-    sello.year = ahora.fecha.ano;
-    sello.month = ahora.fecha.mes;
-    sello.day = ahora.fecha.dia;
-    sello.hour = ahora.hora;
-    sello.minute = ahora.minuto;
-    sello.second = ahora.segundo;
-    sello.zone = icaltimezone_get_utc_timezone();
+    const icaltimetype sello = SelloUtc(ahora);
     icalcomponent_set_dtstamp(ev, sello);
     if (icalproperty* s = icalcomponent_get_first_property(ev, ICAL_SEQUENCE_PROPERTY))
         icalproperty_set_sequence(s, icalproperty_get_sequence(s) + 1);
