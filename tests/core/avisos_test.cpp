@@ -7,21 +7,11 @@
 #include <vector>
 
 #include "core/avisos.h"
-#include "ayudas.h"
+#include "vcard_ayudas.h"
 
 using namespace bindelora;
 
 namespace {
-
-std::unique_ptr<TPibe> Contacto(const char* nombre, const char* ape1, const char* ape2, double cumple)
-{
-    auto p = std::make_unique<TPibe>();
-    p->Nombre = C(nombre);
-    p->Ape1 = C(ape1);
-    p->Ape2 = C(ape2);
-    p->Cumple = cumple;
-    return p;
-}
 
 std::vector<std::string> Utf8(const std::vector<std::string>& v)
 {
@@ -36,13 +26,13 @@ TEST(Avisos, BirthdaysFromTomorrowToAWeekInTheListsOrder)
 {
     const Fecha hoy{2026, 12, 28};
     ListaPibes l;
-    l.push_back(Contacto("Hoy", "Mismo", "", Dia(1990, 12, 28)));        // among today's entries already
-    l.push_back(Contacto("Ana", "García", "", Dia(1986, 1, 4)));         // over the year's end, 7 days: 41 then
-    l.push_back(Contacto("Luis", "Vega", "Sanz", Dia(2025, 12, 29)));    // tomorrow, one year
-    l.push_back(Contacto("Sin", "", "", Dia(1, 12, 30)));                // no year: no age
-    l.push_back(Contacto("Lejos", "Tarde", "", Dia(1980, 1, 5)));        // 8 days: too far
-    l.push_back(Contacto("Eva", "", "Ruiz", Dia(2000, 1, 4)));           // same day as Ana, after her
-    l.push_back(Contacto("Nadie", "", "", 0));
+    l.push_back(prueba::PibeVCard("Hoy", "Mismo", "", Dia(1990, 12, 28)));      // among today's entries already
+    l.push_back(prueba::PibeVCard("Ana", "García", "", Dia(1986, 1, 4)));       // over the year's end, 7 days: 41 then
+    l.push_back(prueba::PibeVCard("Luis", "Vega", "Sanz", Dia(2025, 12, 29)));  // tomorrow, one year
+    l.push_back(prueba::PibeVCard("Sin", "", "", Dia(1, 12, 30)));              // no year: no age
+    l.push_back(prueba::PibeVCard("Lejos", "Tarde", "", Dia(1980, 1, 5)));      // 8 days: too far
+    l.push_back(prueba::PibeVCard("Eva", "", "Ruiz", Dia(2000, 1, 4)));         // same day as Ana, after her
+    l.push_back(prueba::PibeVCard("Nadie", "", "", 0));
     EXPECT_EQ(Utf8(LineasCumplesProximos(l, hoy)),
               (std::vector<std::string>{"29 Dic  Luis Vega Sanz (1 año)", "30 Dic  Sin", "4 Ene  Ana García (41 años)",
                                         "4 Ene  Eva Ruiz (27 años)"}));

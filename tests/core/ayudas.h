@@ -2,6 +2,8 @@
 // Small helpers of the core tests.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "core/fecha.h"
@@ -17,3 +19,17 @@ inline double Dia(int ano, int mes, int dia)
     EXPECT_TRUE(bindelora::CodificarFecha(ano, mes, dia, v)) << ano << '-' << mes << '-' << dia;
     return v;
 }
+
+namespace bindelora::prueba {
+
+inline void PonerContenido(const std::string& ruta, const std::string& datos)
+{
+    std::ofstream(ruta, std::ios::binary | std::ios::trunc) << datos;
+}
+inline std::string ContenidoDe(const std::string& ruta)
+{
+    std::ifstream f(ruta, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace bindelora::prueba

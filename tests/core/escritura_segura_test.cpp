@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,18 +17,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ayudas.h"
 #include "core/archivo.h"
 
 using namespace bindelora;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string SegLeer(const std::string& ruta)
-{
-    std::ifstream f(ruta, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
 
 void SegPoner(const std::string& ruta, const std::string& datos, mode_t modo = 0644)
 {
@@ -145,8 +139,8 @@ TEST_F(EscrituraSeguraTest, UnEnlacePlantadoEnElNombreTemporalNuncaSeSigue)
         s.nombres = {t1, t2, t3};
         ASSERT_TRUE(EscribirArchivoSeguro(ruta, "nuevo", error)) << error;
     }
-    EXPECT_EQ(SegLeer(ruta), "nuevo");
-    EXPECT_EQ(SegLeer(victima), "intacto");
+    EXPECT_EQ(prueba::ContenidoDe(ruta), "nuevo");
+    EXPECT_EQ(prueba::ContenidoDe(victima), "intacto");
     EXPECT_FALSE(fs::exists(Ruta("no-existe")));
     EXPECT_TRUE(fs::is_symlink(t1));
     EXPECT_TRUE(fs::is_symlink(t2));
@@ -159,8 +153,8 @@ TEST_F(EscrituraSeguraTest, UnEnlacePlantadoEnElNombreTemporalNuncaSeSigue)
         EXPECT_FALSE(EscribirArchivoSeguro(ruta, "otro", error));
     }
     EXPECT_NE(error.find(ruta), std::string::npos) << error;
-    EXPECT_EQ(SegLeer(ruta), "nuevo");
-    EXPECT_EQ(SegLeer(victima), "intacto");
+    EXPECT_EQ(prueba::ContenidoDe(ruta), "nuevo");
+    EXPECT_EQ(prueba::ContenidoDe(victima), "intacto");
     EXPECT_EQ(Entradas(), (std::vector<std::string>{"agenda.dat", "agenda.dat.tmp-1-1", "agenda.dat.tmp-1-2", "victima"}));
 }
 
@@ -204,7 +198,7 @@ TEST_F(EscrituraSeguraTest, ElArchivoReemplazadoConservaSuModoSinNuncaUnoMasAnch
             std::string error;
             SistemaDePrueba s;
             ASSERT_TRUE(EscribirArchivoSeguro(ruta, "nuevo", error)) << error;
-            EXPECT_EQ(SegLeer(ruta), "nuevo");
+            EXPECT_EQ(prueba::ContenidoDe(ruta), "nuevo");
             EXPECT_EQ(SegModo(ruta), modo) << std::oct << modo << " con umask " << mascara;
             // Created no wider than the old file nor than 0600, then set.
             for (unsigned m : s.modosPedidos) EXPECT_EQ(m & ~(modo & 0600u), 0u) << std::oct << m;
@@ -225,7 +219,7 @@ TEST_F(EscrituraSeguraTest, AtravesDeUnEnlaceSeReemplazaElArchivoAlQueApunta)
     ASSERT_TRUE(EscribirArchivoSeguro(Ruta("doble.dat"), "nuevo", error)) << error;
     EXPECT_TRUE(fs::is_symlink(Ruta("doble.dat")));
     EXPECT_TRUE(fs::is_symlink(Ruta("enlace.dat")));
-    EXPECT_EQ(SegLeer(real), "nuevo");
+    EXPECT_EQ(prueba::ContenidoDe(real), "nuevo");
     EXPECT_EQ(SegModo(real), 0640u);
     EXPECT_EQ(Entradas(Ruta("real")), std::vector<std::string>{"agenda.dat"});
 
@@ -233,7 +227,7 @@ TEST_F(EscrituraSeguraTest, AtravesDeUnEnlaceSeReemplazaElArchivoAlQueApunta)
     fs::create_symlink("real/nuevo.dat", Ruta("colgante.dat"));
     ASSERT_TRUE(EscribirArchivoSeguro(Ruta("colgante.dat"), "hola", error)) << error;
     EXPECT_TRUE(fs::is_symlink(Ruta("colgante.dat")));
-    EXPECT_EQ(SegLeer(Ruta("real/nuevo.dat")), "hola");
+    EXPECT_EQ(prueba::ContenidoDe(Ruta("real/nuevo.dat")), "hola");
 
     // A loop of links is an error, not a hang.
     fs::create_symlink(Ruta("bucle2"), Ruta("bucle1"));
@@ -266,14 +260,14 @@ TEST_F(EscrituraSeguraTest, UnFalloEnCualquierPasoDejaElArchivoEnteroYNadaDetras
         s.*c.fallo = c.err;
         EXPECT_FALSE(EscribirArchivoSeguro(ruta, grande, error)) << c.paso;
         EXPECT_EQ(error, "No se pudo guardar el archivo " + ruta + ": " + c.motivo) << c.paso;
-        EXPECT_EQ(SegLeer(ruta), "viejo") << c.paso;
+        EXPECT_EQ(prueba::ContenidoDe(ruta), "viejo") << c.paso;
         EXPECT_EQ(SegModo(ruta), 0640u) << c.paso;
         EXPECT_EQ(Entradas(), std::vector<std::string>{"agenda.dat"}) << c.paso;
     }
     // Content abandoned by the caller, and a folder where the file should be.
     std::string error;
     EXPECT_FALSE(EscribirArchivoSeguro(ruta, [](int) { return ENOSPC; }, error));
-    EXPECT_EQ(SegLeer(ruta), "viejo");
+    EXPECT_EQ(prueba::ContenidoDe(ruta), "viejo");
     fs::create_directory(Ruta("carpeta"));
     EXPECT_FALSE(EscribirArchivoSeguro(Ruta("carpeta"), "x", error));
     EXPECT_NE(error.find("es una carpeta"), std::string::npos) << error;
@@ -291,7 +285,7 @@ TEST_F(EscrituraSeguraTest, UnDiscoLlenoEnUnaCarpetaSoloAfectaAEsaCarpeta)
     EXPECT_NE(error.find("no queda espacio"), std::string::npos) << error;
     EXPECT_FALSE(CopiarRespaldo(Ruta("llena/a.dat"), copia, error));
     EXPECT_EQ(Entradas(Ruta("llena")), std::vector<std::string>{"a.dat"});
-    EXPECT_EQ(SegLeer(Ruta("llena/a.dat")), "viejo");
+    EXPECT_EQ(prueba::ContenidoDe(Ruta("llena/a.dat")), "viejo");
     EXPECT_TRUE(EscribirArchivoSeguro(Ruta("b.dat"), "nuevo", error)) << error;
 }
 
@@ -304,7 +298,7 @@ TEST_F(EscrituraSeguraTest, EscriturasCortasEInterrumpidasLleganEnteras)
     s.interrumpir = true;
     std::string error;
     ASSERT_TRUE(EscribirArchivoSeguro(Ruta("x.dat"), datos, error)) << error;
-    EXPECT_EQ(SegLeer(Ruta("x.dat")), datos);
+    EXPECT_EQ(prueba::ContenidoDe(Ruta("x.dat")), datos);
 }
 
 // ---------------------------------------------------------------- backups
@@ -327,10 +321,10 @@ TEST_F(EscrituraSeguraTest, UnaCopiaNuncaReemplazaOtraAnterior)
         ASSERT_TRUE(CopiarRespaldo(ruta, copia, error)) << error;
     }
     EXPECT_EQ(copia, ruta + ".bak.4");
-    EXPECT_EQ(SegLeer(copia), "libro");
+    EXPECT_EQ(prueba::ContenidoDe(copia), "libro");
     EXPECT_EQ(SegModo(copia), 0600u);  // private, whatever the book's mode
-    EXPECT_EQ(SegLeer(ruta + ".bak"), "primera");
-    EXPECT_EQ(SegLeer(ruta + ".bak.3"), "de otro proceso");
+    EXPECT_EQ(prueba::ContenidoDe(ruta + ".bak"), "primera");
+    EXPECT_EQ(prueba::ContenidoDe(ruta + ".bak.3"), "de otro proceso");
     EXPECT_TRUE(fs::is_symlink(ruta + ".bak.1"));
     EXPECT_FALSE(fs::exists(Ruta("a-ninguna-parte")));
     EXPECT_EQ(Entradas().size(), 6u);  // no temporary file left
@@ -348,7 +342,7 @@ TEST_F(EscrituraSeguraTest, UnaCopiaNuncaReemplazaOtraAnterior)
         EXPECT_NE(error.find("permiso denegado"), std::string::npos) << error;
     }
     EXPECT_EQ(Entradas().size(), 6u);
-    EXPECT_EQ(SegLeer(ruta), "libro");
+    EXPECT_EQ(prueba::ContenidoDe(ruta), "libro");
 }
 
 // ---------------------------------------------------------------- reads

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -21,6 +20,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "ayudas.h"
 #include "core/agenda.h"
 #include "core/archivo.h"
 
@@ -53,17 +53,6 @@ public:
 private:
     std::string ruta_;
 };
-
-std::string LeerArchivo(const std::string& ruta)
-{
-    std::ifstream f(ruta, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-void EscribirArchivo(const std::string& ruta, const std::string& datos)
-{
-    std::ofstream(ruta, std::ios::binary) << datos;
-}
 
 // A process id that no process has any more.
 pid_t PidMuerto()
@@ -128,7 +117,7 @@ TEST(GuardadoInterrumpido, UnSigkillEnCualquierMomentoDejaElArchivoViejoOElNuevo
     ::waitpid(hijo, &estado, 0);
     ASSERT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
     const auto duracion = std::chrono::steady_clock::now() - t0;
-    ASSERT_EQ(LeerArchivo(ruta), textos[1]);
+    ASSERT_EQ(prueba::ContenidoDe(ruta), textos[1]);
     int actual = 1;
 
     const unsigned semilla = std::random_device{}();
@@ -144,7 +133,7 @@ TEST(GuardadoInterrumpido, UnSigkillEnCualquierMomentoDejaElArchivoViejoOElNuevo
         ::kill(hijo, SIGKILL);
         ::waitpid(hijo, &estado, 0);
 
-        const std::string en_disco = LeerArchivo(ruta);
+        const std::string en_disco = prueba::ContenidoDe(ruta);
         const bool esViejo = en_disco == textos[actual];
         const bool esNuevo = en_disco == textos[otro];
         ASSERT_TRUE(esViejo || esNuevo) << "ensayo " << i << " (semilla " << semilla << "): " << en_disco.size()
@@ -185,8 +174,8 @@ TEST(GuardadoInterrumpido, LimpiarQuitaSoloTemporalesDeProcesosMuertosDeEstosArc
         "otra.dat.tmp-" + muerto + "-1",                    // another program's files
         "bindelora.dat.tmp-" + muerto,                      // not a name a save makes
         "bindelora.dat.tmp-" + muerto + "-1x", "bindelora.dat.tmp--1", "bindelora.dat.tmp-" + muerto + "-"};
-    for (const auto& n : quitar) EscribirArchivo(base + n, "x");
-    for (const auto& n : dejar) EscribirArchivo(base + n, "x");
+    for (const auto& n : quitar) prueba::PonerContenido(base + n, "x");
+    for (const auto& n : dejar) prueba::PonerContenido(base + n, "x");
     fs::create_directory(base + "bindelora.dat.tmp-" + muerto + "-9");  // a folder is never removed
 
     EXPECT_EQ(LimpiarTemporales(base + "bindelora.dat"), 3);
@@ -256,7 +245,7 @@ TEST(ArchivoEnMemoria, CambiadoMientrasSeLeeSeSabe)
     const std::string texto(4096 * 8, 'x');
     const std::size_t queda = 4096 * 3 + 10;
     auto leer = [&](std::function<void()> cambiar, ArchivoEnMemoria& a) {
-        EscribirArchivo(ruta, texto);
+        prueba::PonerContenido(ruta, texto);
         const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
         ASSERT_GE(fd, 0);
         SistemaQueCambia s(std::move(cambiar));

@@ -5,14 +5,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
 
+#include "ayudas.h"
 #include "core/archivo.h"
 #include "core/recuperacion.h"
 
@@ -32,15 +31,8 @@ protected:
     }
     void TearDown() override { fs::remove_all(raiz); }
 
-    static void Poner(const std::string& ruta, const std::string& datos)
-    {
-        std::ofstream(ruta, std::ios::binary | std::ios::trunc) << datos;
-    }
-    static std::string Leer(const std::string& ruta)
-    {
-        std::ifstream f(ruta, std::ios::binary);
-        return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-    }
+    static constexpr auto* Poner = &prueba::PonerContenido;
+    static constexpr auto* Leer = &prueba::ContenidoDe;
     std::vector<std::string> Nombres() const
     {
         std::vector<std::string> r;

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <set>
 #include <tuple>
@@ -37,8 +36,7 @@ std::string Exportar(const std::string& agenda, VersionVCard v, ResultadoExporta
     int fd = ::open(salida.ruta.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     r = ExportarAgendaAVCard(agenda, fd, v);
     ::close(fd);
-    std::ifstream f(salida.ruta, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    return ContenidoDe(salida.ruta);
 }
 
 }  // namespace
