@@ -5,11 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -17,6 +14,7 @@
 
 #include "../platform/bus_privado.h"
 #include "avisar.h"
+#include "ayudas_programa.h"
 #include "core/agenda.h"
 #include "core/avisal.h"
 #include "core/texto.h"
@@ -39,15 +37,13 @@ const char* const kCuerpo =
     "8 Dic  Eva\n"
     "12 Dic  Ana García Ruiz (40 años)";
 
-class Avisar : public ::testing::Test {
+class Avisar : public prueba::ProgramaEnCarpeta {
 protected:
+    Avisar() : ProgramaEnCarpeta("avisar") {}
     void SetUp() override
     {
-        char plantilla[] = "/tmp/bindelora_avisar_XXXXXX";
-        ASSERT_NE(::mkdtemp(plantilla), nullptr);
-        carpeta = plantilla;
-        programa = carpeta + "/bindelora";
-        fs::copy_file(BINDELORA_PROGRAMA, programa);
+        ProgramaEnCarpeta::SetUp();
+        if (HasFatalFailure()) return;
         Lanzador::setInstancia(&lanzador);
         // The bus and the server's thread need one; --avisar uses the
         // caller's when there is one.
@@ -60,18 +56,7 @@ protected:
     {
         app.reset();
         Lanzador::setInstancia(nullptr);
-        fs::remove_all(carpeta);
-    }
-
-    static void Escribir(const std::string& ruta, const std::string& datos)
-    {
-        std::ofstream f(ruta, std::ios::binary | std::ios::trunc);
-        f << datos;
-    }
-    static std::string Leer(const std::string& ruta)
-    {
-        std::ifstream f(ruta, std::ios::binary);
-        return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+        ProgramaEnCarpeta::TearDown();
     }
 
     static std::unique_ptr<TPibe> Contacto(const char* nombre, const char* ape1, const char* ape2, int a, int m, int d)
@@ -105,24 +90,22 @@ protected:
     // The program run with the bus at direccion (none: no bus variable).
     Corrida Ejecutar(const QStringList& args, const QString& direccion)
     {
-        QProcess p;
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert("XDG_CONFIG_HOME", QString::fromStdString(carpeta + "/cfg"));
         e.insert("HOME", QString::fromStdString(carpeta));
         e.insert("DBUS_SESSION_BUS_ADDRESS", direccion);
         e.remove("DISPLAY");
         e.remove("WAYLAND_DISPLAY");
-        p.setProcessEnvironment(e);
-        p.start(QString::fromStdString(programa), args);
+        std::vector<std::string> argumentos, entorno;
+        for (const QString& a : args) argumentos.push_back(a.toStdString());
+        for (const QString& v : e.toStringList()) entorno.push_back(v.toStdString());
         Corrida c;
-        if (!p.waitForFinished(60000)) return c;
-        c.codigo = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-        c.salida = p.readAllStandardOutput().toStdString();
-        c.errores = p.readAllStandardError().toStdString();
+        c.codigo = Correr(std::move(argumentos), std::move(entorno), "/dev/null", 0, std::chrono::seconds{60});
+        c.salida = salida;
+        c.errores = errores;
         return c;
     }
 
-    std::string carpeta, programa;
     LanzadorFalso lanzador;
     std::unique_ptr<QCoreApplication> app;
 };

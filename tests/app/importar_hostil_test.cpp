@@ -5,17 +5,14 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "ayudas_programa.h"
 #include "core/agenda.h"
 #include "core/vcard.h"
 
@@ -24,15 +21,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ImportarHostil : public ::testing::Test {
+class ImportarHostil : public prueba::ProgramaEnCarpeta {
 protected:
+    ImportarHostil() : ProgramaEnCarpeta("hostil") {}
     void SetUp() override
     {
-        char plantilla[] = "/tmp/bindelora_hostil_XXXXXX";
-        ASSERT_NE(::mkdtemp(plantilla), nullptr);
-        carpeta = plantilla;
-        programa = carpeta + "/bindelora";
-        fs::copy_file(BINDELORA_PROGRAMA, programa);
+        ProgramaEnCarpeta::SetUp();
+        if (HasFatalFailure()) return;
         fs::create_directories(carpeta + "/cfg");
         auto p = std::make_unique<TPibe>();
         p->Nombre = "Berta";
@@ -42,59 +37,12 @@ protected:
         Escribir(Dat(), SerializarAgenda(libro));
         agenda = Leer(Dat());
     }
-    void TearDown() override { fs::remove_all(carpeta); }
 
-    static void Escribir(const std::string& ruta, const std::string& datos)
-    {
-        std::ofstream f(ruta, std::ios::binary | std::ios::trunc);
-        f << datos;
-    }
-    static std::string Leer(const std::string& ruta)
-    {
-        std::ifstream f(ruta, std::ios::binary);
-        return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-    }
-    std::string Dat() const { return carpeta + "/bindelora.dat"; }
-
-    // Runs the program with args, its address space bounded by limite
-    // bytes (none under the address sanitizer, which reserves terabytes),
-    // standard input from entrada; the exit code, -1 for a signal.
+    // In 2 GiB of address space unless told otherwise; the exit code.
     int Ejecutar(std::vector<std::string> args, const std::string& entrada = "/dev/null",
                  rlim_t limite = rlim_t{2} << 30)
     {
-        const std::string rutaSalida = carpeta + "/salida.txt", rutaErrores = carpeta + "/errores.txt";
-        args.insert(args.begin(), programa);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::vector<std::string> entorno = {"XDG_CONFIG_HOME=" + carpeta + "/cfg", "HOME=" + carpeta, "LANG=C.UTF-8"};
-        std::vector<char*> envp;
-        for (auto& e : entorno) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-#if !defined(__SANITIZE_ADDRESS__)
-            const rlimit r{limite, limite};
-            ::setrlimit(RLIMIT_AS, &r);
-#else
-            (void)limite;
-#endif
-            const int in = ::open(entrada.c_str(), O_RDONLY | O_NONBLOCK);
-            const int out = ::open(rutaSalida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int err = ::open(rutaErrores.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (in < 0 || out < 0 || err < 0) ::_exit(126);
-            ::fcntl(in, F_SETFL, 0);
-            ::dup2(in, 0);
-            ::dup2(out, 1);
-            ::dup2(err, 2);
-            ::execve(programa.c_str(), argv.data(), envp.data());
-            ::_exit(127);
-        }
-        int estado = 0;
-        ::waitpid(pid, &estado, 0);
-        salida = Leer(rutaSalida);
-        errores = Leer(rutaErrores);
-        return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+        return Correr(std::move(args), EntornoPropio(), entrada, limite);
     }
 
     // Nothing on the terminal that would drive it.
@@ -104,8 +52,7 @@ protected:
             for (char c : {'\x1B', '\x07', '\0', '\r'}) EXPECT_EQ(s->find(c), std::string::npos) << *s;
     }
 
-    std::string carpeta, programa, agenda;
-    std::string salida, errores;  // of the last run
+    std::string agenda;
 };
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "ayudas_programa.h"
 #include "core/agenda.h"
 #include "core/avisal.h"
 #include "core/fecha.h"
@@ -66,31 +67,15 @@ std::vector<std::string> BibliotecasNecesarias(const std::string& ruta)
     return nombres;
 }
 
-class LineaOrdenes : public ::testing::Test {
+class LineaOrdenes : public prueba::ProgramaEnCarpeta {
 protected:
+    LineaOrdenes() : ProgramaEnCarpeta("cli") {}
     void SetUp() override
     {
-        char plantilla[] = "/tmp/bindelora_cli_XXXXXX";
-        ASSERT_NE(::mkdtemp(plantilla), nullptr);
-        carpeta = plantilla;
-        programa = carpeta + "/bindelora";
-        fs::copy_file(BINDELORA_PROGRAMA, programa);
+        ProgramaEnCarpeta::SetUp();
+        if (HasFatalFailure()) return;
         fs::create_directories(carpeta + "/cfg/Quenturo");
     }
-    void TearDown() override { fs::remove_all(carpeta); }
-
-    static void Escribir(const std::string& ruta, const std::string& datos)
-    {
-        std::ofstream f(ruta, std::ios::binary | std::ios::trunc);
-        f << datos;
-    }
-    static std::string Leer(const std::string& ruta)
-    {
-        std::ifstream f(ruta, std::ios::binary);
-        return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-    }
-    std::string Dat() const { return carpeta + "/bindelora.dat"; }
-    std::string Avs() const { return carpeta + "/bindelora.avs"; }
 
     void Ordenar(const char* orden)
     {
@@ -99,36 +84,16 @@ protected:
                      orden + "\"\r\n");
     }
 
-    // Runs the program with no display at all, reading entrada if given;
-    // returns its exit code and fills salida with what it wrote on its
-    // standard output, and errores with its error output.
-    int Ejecutar(std::vector<std::string> args, std::string& salida, std::vector<std::string> entornoExtra = {},
+    // With no display at all; the exit code, and in out what the program
+    // wrote on its standard output.
+    int Ejecutar(std::vector<std::string> args, std::string& out, std::vector<std::string> entornoExtra = {},
                  const std::string& entrada = "/dev/null")
     {
-        const std::string archivoSalida = carpeta + "/salida.txt", archivoErrores = carpeta + "/errores.txt";
-        args.insert(args.begin(), programa);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::vector<std::string> entorno = {"XDG_CONFIG_HOME=" + carpeta + "/cfg", "HOME=" + carpeta, "LANG=C.UTF-8"};
+        std::vector<std::string> entorno = EntornoPropio();
         entorno.insert(entorno.end(), entornoExtra.begin(), entornoExtra.end());
-        std::vector<char*> envp;
-        for (auto& e : entorno) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t acciones;
-        posix_spawn_file_actions_init(&acciones);
-        posix_spawn_file_actions_addopen(&acciones, 1, archivoSalida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&acciones, 2, archivoErrores.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&acciones, 0, entrada.c_str(), O_RDONLY, 0);
-        pid_t pid;
-        int r = posix_spawn(&pid, programa.c_str(), &acciones, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&acciones);
-        if (r != 0) return -1;
-        int estado = 0;
-        ::waitpid(pid, &estado, 0);
-        salida = Leer(archivoSalida);
-        errores = Leer(archivoErrores);
-        return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+        const int codigo = Correr(std::move(args), std::move(entorno), entrada);
+        out = salida;
+        return codigo;
     }
 
     static std::unique_ptr<TPibe> Pibe(const char* nombre, const char* ape1, double cumple = 0)
@@ -146,9 +111,6 @@ protected:
         CodificarFecha(a, m, d, v);
         return v;
     }
-
-    std::string carpeta, programa;
-    std::string errores;  // of the last run
 };
 
 }  // namespace

@@ -4,17 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "ayudas_programa.h"
 #include "core/agenda.h"
 #include "core/recuperacion.h"
 
@@ -23,15 +19,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class OrdenesPrivadas : public ::testing::Test {
+class OrdenesPrivadas : public prueba::ProgramaEnCarpeta {
 protected:
+    OrdenesPrivadas() : ProgramaEnCarpeta("privado") {}
     void SetUp() override
     {
-        char plantilla[] = "/tmp/bindelora_privado_XXXXXX";
-        ASSERT_NE(::mkdtemp(plantilla), nullptr);
-        carpeta = plantilla;
-        programa = carpeta + "/bindelora";
-        fs::copy_file(BINDELORA_PROGRAMA, programa);
+        ProgramaEnCarpeta::SetUp();
+        if (HasFatalFailure()) return;
         ListaPibes libro;
         auto p = std::make_unique<TPibe>();
         p->Nombre = "Ana";
@@ -39,56 +33,19 @@ protected:
         libro.push_back(std::move(p));
         std::string error;
         ASSERT_TRUE(GuardarAgenda(Dat(), libro, error));
-        Poner(Avs(), "01012099Fiesta\r\n");
-        Poner(carpeta + "/nuevos.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Berta Gil\r\nN:Gil;Berta;;;\r\nEND:VCARD\r\n");
+        Escribir(Avs(), "01012099Fiesta\r\n");
+        Escribir(carpeta + "/nuevos.vcf",
+                 "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Berta Gil\r\nN:Gil;Berta;;;\r\nEND:VCARD\r\n");
     }
-    void TearDown() override { fs::remove_all(carpeta); }
 
-    static void Poner(const std::string& ruta, const std::string& datos)
-    {
-        std::ofstream(ruta, std::ios::binary | std::ios::trunc) << datos;
-    }
-    static std::string Leer(const std::string& ruta)
-    {
-        std::ifstream f(ruta, std::ios::binary);
-        return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-    }
     static unsigned Modo(const std::string& ruta)
     {
         struct stat st {};
         return ::lstat(ruta.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
     }
-    std::string Dat() const { return carpeta + "/bindelora.dat"; }
-    std::string Avs() const { return carpeta + "/bindelora.avs"; }
 
     // The exit code; errores gets the error output.
-    int Ejecutar(std::vector<std::string> args)
-    {
-        const std::string salida = carpeta + "/../" + fs::path(carpeta).filename().string() + ".salida";
-        args.insert(args.begin(), programa);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::vector<std::string> entorno = {"XDG_CONFIG_HOME=" + carpeta + "/cfg", "HOME=" + carpeta, "LANG=C.UTF-8"};
-        std::vector<char*> envp;
-        for (auto& e : entorno) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t acciones;
-        posix_spawn_file_actions_init(&acciones);
-        posix_spawn_file_actions_addopen(&acciones, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&acciones, 2, salida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        pid_t pid;
-        const int r = posix_spawn(&pid, programa.c_str(), &acciones, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&acciones);
-        if (r != 0) return -1;
-        int estado = 0;
-        ::waitpid(pid, &estado, 0);
-        errores = Leer(salida);
-        fs::remove(salida);
-        return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-    }
-
-    std::string carpeta, programa, errores;
+    int Ejecutar(std::vector<std::string> args) { return Correr(std::move(args), EntornoPropio()); }
 };
 
 }  // namespace
@@ -97,7 +54,7 @@ TEST_F(OrdenesPrivadas, ImportAndBothExportsMakeOnlyPrivateFilesAndKeepReplacedM
 {
     const mode_t antes = ::umask(0);
     ::chmod(Dat().c_str(), 0640);
-    Poner(carpeta + "/viejo.ics", "x");
+    Escribir(carpeta + "/viejo.ics", "x");
     ::chmod((carpeta + "/viejo.ics").c_str(), 0644);
     const int importar = Ejecutar({"--importar-vcard", carpeta + "/nuevos.vcf"});
     const int vcard = Ejecutar({"--exportar-vcard", carpeta + "/contactos.vcf"});
@@ -124,7 +81,7 @@ TEST_F(OrdenesPrivadas, ImportAndBothExportsMakeOnlyPrivateFilesAndKeepReplacedM
 TEST_F(OrdenesPrivadas, ChangesOfARunThatEndedBadlyStopTheImportAndAreToldByTheReaders)
 {
     const std::string copia = RutaRecuperacion(Dat());
-    Poner(copia, Leer(Dat()));
+    Escribir(copia, Leer(Dat()));
     const std::string libro = Leer(Dat());
     EXPECT_EQ(Ejecutar({"--importar-vcard", carpeta + "/nuevos.vcf"}), 1);
     EXPECT_NE(errores.find(copia), std::string::npos) << errores;
@@ -140,7 +97,7 @@ TEST_F(OrdenesPrivadas, ChangesOfARunThatEndedBadlyStopTheImportAndAreToldByTheR
 
 TEST_F(OrdenesPrivadas, ImportStopsAtALockItCannotTake)
 {
-    Poner(carpeta + "/bindelora.lock", "12345\nbindelora\notra-maquina\n");
+    Escribir(carpeta + "/bindelora.lock", "12345\nbindelora\notra-maquina\n");
     const std::string libro = Leer(Dat());
     EXPECT_EQ(Ejecutar({"--importar-vcard", carpeta + "/nuevos.vcf"}), 1);
     EXPECT_NE(errores.find(carpeta + "/bindelora.lock"), std::string::npos) << errores;
