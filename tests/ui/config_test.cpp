@@ -7,13 +7,9 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QToolButton>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 
-#include "entorno.h"
-#include "frmconfig.h"
-#include "platform/dialogo_archivo.h"
+#include "entorno_config.h"
 #include "platform/sonido.h"
 #include "tlistview.h"
 
@@ -21,25 +17,17 @@ using namespace bindelora;
 
 namespace {
 
-class Configuracion : public EntornoVentanas {
+class Configuracion : public EntornoConfig {
 protected:
     void SetUp() override
     {
-        EntornoVentanas::SetUp();
+        EntornoConfig::SetUp();
         Sonido::setInstancia(&sonido);
-        DialogoArchivo::setInstancia(&dialogo);
-        // The login entry goes to a folder of the test's own.
-        if (const char* antes = std::getenv("XDG_CONFIG_HOME")) configAnterior = antes;
-        ::setenv("XDG_CONFIG_HOME", (carpeta.path() + "/config").toUtf8().constData(), 1);
     }
     void TearDown() override
     {
-        if (frmConfig) frmConfig->hide();
-        EntornoVentanas::TearDown();
+        EntornoConfig::TearDown();
         Sonido::setInstancia(nullptr);
-        DialogoArchivo::setInstancia(nullptr);
-        if (configAnterior) ::setenv("XDG_CONFIG_HOME", configAnterior->c_str(), 1);
-        else ::unsetenv("XDG_CONFIG_HOME");
     }
 
     TfrmBindelora* IniciarConAgenda()
@@ -51,22 +39,6 @@ protected:
         return Iniciar();
     }
 
-    // Opens the dialog as the Config. button does (the fake records the
-    // modal showing), and leaves it shown so keys and clicks reach it.
-    void Abrir(TfrmBindelora* f)
-    {
-        f->btnConfigClick();
-        frmConfig->show();
-    }
-
-    std::string Cadena(const char* nombre)
-    {
-        std::string v;
-        registro.AbrirClave(false);
-        registro.LeerCadena(nombre, v);
-        return v;
-    }
-
     static void Tecla(QWidget* w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
     {
         QKeyEvent e(QEvent::KeyPress, k, m);
@@ -74,8 +46,6 @@ protected:
     }
 
     SonidoFalso sonido;
-    DialogoArchivoFalso dialogo;
-    std::optional<std::string> configAnterior;
 };
 
 }  // namespace

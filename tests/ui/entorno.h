@@ -14,6 +14,7 @@
 #include "core/agenda.h"
 #include "core/fecha.h"
 #include "frmbindelora.h"
+#include "platform/dialogo_intercambio.h"
 #include "platform/mensajes.h"
 #include "platform/registro.h"
 #include "platform/reloj.h"
@@ -118,4 +119,21 @@ protected:
     bindelora::RutaEjecutableFija ruta{""};
     bindelora::VentanasFalsas ventanas;
     std::unique_ptr<bindelora::Programa> programa;
+};
+
+// For the tests that choose files through the import and export dialogs.
+class EntornoIntercambio : public EntornoVentanas {
+protected:
+    void SetUp() override
+    {
+        EntornoVentanas::SetUp();
+        bindelora::DialogoIntercambio::setInstancia(&dialogo);
+    }
+    void TearDown() override
+    {
+        EntornoVentanas::TearDown();
+        bindelora::DialogoIntercambio::setInstancia(nullptr);
+    }
+
+    bindelora::DialogoIntercambioFalso dialogo;
 };

@@ -4,25 +4,13 @@
 #include "core/icalendar.h"
 #include "core/vcard.h"
 #include "entorno.h"
-#include "platform/dialogo_intercambio.h"
 
 using namespace bindelora;
 
 namespace {
 
-class Intercambio : public EntornoVentanas {
+class Intercambio : public EntornoIntercambio {
 protected:
-    void SetUp() override
-    {
-        EntornoVentanas::SetUp();
-        DialogoIntercambio::setInstancia(&dialogo);
-    }
-    void TearDown() override
-    {
-        EntornoVentanas::TearDown();
-        DialogoIntercambio::setInstancia(nullptr);
-    }
-
     std::string EnCarpeta(const char* nombre) const { return (carpeta.path() + QLatin1Char('/') + QLatin1String(nombre)).toStdString(); }
 
     void Elegir(const std::string& ruta, int filtro = 0)
@@ -37,7 +25,6 @@ protected:
         return r;
     }
 
-    DialogoIntercambioFalso dialogo;
     using V = std::vector<std::string>;
 };
 

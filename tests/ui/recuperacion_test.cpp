@@ -20,25 +20,13 @@
 #include "core/recuperacion.h"
 #include "entorno.h"
 #include "platform/bloqueo.h"
-#include "platform/dialogo_intercambio.h"
 
 using namespace bindelora;
 
 namespace {
 
-class Recuperar : public EntornoVentanas {
+class Recuperar : public EntornoIntercambio {
 protected:
-    void SetUp() override
-    {
-        EntornoVentanas::SetUp();
-        DialogoIntercambio::setInstancia(&dialogo);
-    }
-    void TearDown() override
-    {
-        EntornoVentanas::TearDown();
-        DialogoIntercambio::setInstancia(nullptr);
-    }
-
     std::string RecDat() const { return RutaRecuperacion(Dat()); }
     std::string RecAvs() const { return RutaRecuperacion(Avs()); }
 
@@ -98,8 +86,6 @@ protected:
         struct stat st {};
         return ::lstat(r.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
     }
-
-    DialogoIntercambioFalso dialogo;
 };
 
 }  // namespace

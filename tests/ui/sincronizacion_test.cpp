@@ -1,38 +1,17 @@
 // The settings dialog's last page: the sync folder through the settings
 // store, and the reminder at login through its file.
 #include <QDir>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 
-#include "entorno.h"
-#include "frmconfig.h"
+#include "entorno_config.h"
 #include "platform/autoarranque.h"
-#include "platform/dialogo_archivo.h"
 
 using namespace bindelora;
 
 namespace {
 
-class PaginaSincronizacion : public EntornoVentanas {
+class PaginaSincronizacion : public EntornoConfig {
 protected:
-    void SetUp() override
-    {
-        EntornoVentanas::SetUp();
-        DialogoArchivo::setInstancia(&dialogo);
-        // The login entry goes to a folder of the test's own.
-        if (const char* antes = std::getenv("XDG_CONFIG_HOME")) configAnterior = antes;
-        ::setenv("XDG_CONFIG_HOME", (carpeta.path() + "/config").toUtf8().constData(), 1);
-    }
-    void TearDown() override
-    {
-        if (frmConfig) frmConfig->hide();
-        EntornoVentanas::TearDown();
-        DialogoArchivo::setInstancia(nullptr);
-        if (configAnterior) ::setenv("XDG_CONFIG_HOME", configAnterior->c_str(), 1);
-        else ::unsetenv("XDG_CONFIG_HOME");
-    }
-
     TfrmBindelora* IniciarConAgenda()
     {
         ListaPibes l;
@@ -40,23 +19,6 @@ protected:
         EscribirAgenda(l);
         return Iniciar();
     }
-
-    void Abrir(TfrmBindelora* f)
-    {
-        f->btnConfigClick();
-        frmConfig->show();
-    }
-
-    std::string Cadena(const char* nombre)
-    {
-        std::string v;
-        registro.AbrirClave(false);
-        registro.LeerCadena(nombre, v);
-        return v;
-    }
-
-    DialogoArchivoFalso dialogo;
-    std::optional<std::string> configAnterior;
 };
 
 }  // namespace
