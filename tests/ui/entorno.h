@@ -10,6 +10,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/agenda.h"
 #include "core/fecha.h"
@@ -43,6 +44,14 @@ protected:
         bindelora::Registro::setInstancia(nullptr);
         bindelora::RutaEjecutable::setInstancia(nullptr);
         bindelora::Ventanas::setInstancia(nullptr);
+    }
+
+    // The first column of the contact list, as shown.
+    static std::vector<std::string> NombresEnLista(TfrmBindelora* f)
+    {
+        std::vector<std::string> r;
+        for (int i = 0; i < f->ListViewLista->NumFilas(); ++i) r.push_back(f->ListViewLista->Texto(i, 0));
+        return r;
     }
 
     std::string Dat() const { return ruta.ruta + ".dat"; }

@@ -18,13 +18,6 @@ protected:
         dialogo.respuestas.push_back(EleccionArchivo{QString::fromStdString(ruta), filtro});
     }
 
-    std::vector<std::string> Nombres(TfrmBindelora* f) const
-    {
-        std::vector<std::string> r;
-        for (int i = 0; i < f->ListViewLista->NumFilas(); ++i) r.push_back(f->ListViewLista->Texto(i, 0));
-        return r;
-    }
-
     using V = std::vector<std::string>;
 };
 
@@ -68,7 +61,7 @@ TEST_F(Intercambio, ImportarEnLibroVacioMuestraElPrimeroYResume)
     ASSERT_EQ(dialogo.llamadas.size(), 1u);
     EXPECT_FALSE(dialogo.llamadas[0].guardar);
     EXPECT_EQ(dialogo.llamadas[0].carpeta, carpeta.path());
-    EXPECT_EQ(Nombres(f), (V{"Ana", "Zoe"}));
+    EXPECT_EQ(NombresEnLista(f), (V{"Ana", "Zoe"}));
     EXPECT_EQ(f->edtNombre->text(), QStringLiteral("Ana"));
     EXPECT_FALSE(f->PanelHagaClicAqui->isVisibleTo(f));
     EXPECT_EQ(f->cbGrupo->count(), 2);
@@ -82,7 +75,7 @@ TEST_F(Intercambio, ImportarEnLibroVacioMuestraElPrimeroYResume)
     // Again: everything is already there, nothing changes.
     Elegir(EnCarpeta("a.vcf"));
     f->mnuListaImportarVCard->trigger();
-    EXPECT_EQ(Nombres(f), (V{"Ana", "Zoe"}));
+    EXPECT_EQ(NombresEnLista(f), (V{"Ana", "Zoe"}));
     EXPECT_TRUE(mensajes.cajas[1].texto.contains(QStringLiteral("Repetidos (ya estaban en la agenda): 2")));
 }
 
@@ -101,7 +94,7 @@ TEST_F(Intercambio, ImportarConservaElContactoMostradoYElOrden)
     f->PibeActual = 1;  // Diana
     Elegir(EnCarpeta("b.vcf"));
     f->mnuListaImportarVCard->trigger();
-    EXPECT_EQ(Nombres(f), (V{"Alba", "Berta", "Carla", "Diana"}));
+    EXPECT_EQ(NombresEnLista(f), (V{"Alba", "Berta", "Carla", "Diana"}));
     EXPECT_EQ(f->PibeActual, 3);
     EXPECT_EQ(f->edtNombre->text(), QStringLiteral("Diana"));
 }
@@ -119,7 +112,7 @@ TEST_F(Intercambio, ArchivoIlegibleOCancelarNoCambianNada)
 
     Elegir(EnCarpeta("basura.vcf"));
     f->mnuListaImportarVCard->trigger();
-    EXPECT_EQ(Nombres(f), (V{"Berta"}));
+    EXPECT_EQ(NombresEnLista(f), (V{"Berta"}));
     ASSERT_EQ(mensajes.cajas.size(), 1u);
     EXPECT_EQ(mensajes.cajas[0].icono, IconoMensaje::Aviso);
     EXPECT_TRUE(mensajes.cajas[0].texto.contains(QStringLiteral("la agenda no ha cambiado")));

@@ -21,13 +21,6 @@ protected:
         return Iniciar();
     }
 
-    std::vector<std::string> Nombres(TfrmBindelora* f) const
-    {
-        std::vector<std::string> r;
-        for (int i = 0; i < f->ListViewLista->NumFilas(); ++i) r.push_back(f->ListViewLista->Texto(i, 0));
-        return r;
-    }
-
     using V = std::vector<std::string>;
 };
 
@@ -37,7 +30,7 @@ TEST_F(Lista, ShowsTheBookInTheCurrentOrdering)
 {
     TfrmBindelora* f = ConLibro();
     EXPECT_EQ(PanelDelante(), f->PanelLista);
-    EXPECT_EQ(Nombres(f), (V{"Ana", "Berta", "Carlos"}));  // by Apellido 1: "", Abril, Bravo
+    EXPECT_EQ(NombresEnLista(f), (V{"Ana", "Berta", "Carlos"}));  // by Apellido 1: "", Abril, Bravo
     EXPECT_EQ(f->ListViewLista->Texto(0, 2), "Zurita");
     EXPECT_EQ(f->ListViewLista->Texto(2, 3), "Trabajo");
 }
@@ -47,17 +40,17 @@ TEST_F(Lista, ReordersFromColumnComboAndPopup)
     TfrmBindelora* f = ConLibro();
     f->ListViewListaColumnClick(2);  // Apellido 2: Abad, Nieto, Zurita
     EXPECT_EQ(f->OrdenActual, "Apellido 2");
-    EXPECT_EQ(Nombres(f), (V{"Carlos", "Berta", "Ana"}));
+    EXPECT_EQ(NombresEnLista(f), (V{"Carlos", "Berta", "Ana"}));
     EXPECT_EQ(f->cbOrden->currentIndex(), 2);
 
     f->cbOrden->setCurrentIndex(3);
     emit f->cbOrden->activated(3);  // Grupo: "", Familia, Trabajo
     EXPECT_EQ(f->OrdenActual, "Grupo");
-    EXPECT_EQ(Nombres(f), (V{"Berta", "Ana", "Carlos"}));
+    EXPECT_EQ(NombresEnLista(f), (V{"Berta", "Ana", "Carlos"}));
 
     f->mnuListaOrdenarPorNombre->trigger();
     EXPECT_EQ(f->OrdenActual, "Nombre");
-    EXPECT_EQ(Nombres(f), (V{"Ana", "Berta", "Carlos"}));
+    EXPECT_EQ(NombresEnLista(f), (V{"Ana", "Berta", "Carlos"}));
     EXPECT_EQ(f->cbOrden->currentIndex(), 0);
 }
 
