@@ -1,8 +1,5 @@
 #include "frmabout.h"
 
-#include "accesibilidad.h"
-#include "dibujo_svg.h"
-
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -84,15 +81,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
     for (QWidget* w : {static_cast<QWidget*>(img1), static_cast<QWidget*>(img2), static_cast<QWidget*>(img3),
                        static_cast<QWidget*>(img4), static_cast<QWidget*>(Image1), ListView->viewport()})
         w->installEventFilter(this);
-    namespace acc = bindelora::accesible;
-    acc::InstalarFabrica();
-    for (QWidget* w : {img1, img2, img3, img4}) acc::Adorno(w);
-    acc::BotonDibujo(Image1, QStringLiteral("Cerrar"));
-    for (QLabel* l : {img1, img2, img3, img4})
-        bindelora::DibujarDesdeSvg(l, QStringLiteral(":/ventanas/ab_") + l->objectName() + QStringLiteral(".svg"));
-    bindelora::DibujarDesdeSvg(Image1, QStringLiteral(":/ventanas/cerrar.svg"));
-    acc::Nombrar(btnSalir, QStringLiteral("Salir"));
-    acc::AvisarTextosCortados(this);
+    bindelora::VestirVentanaPequena(this, {img1, img2, img3, img4}, Image1, btnSalir,
+                                    QStringLiteral(":/ventanas/ab_"));
     FormCreate();
 }
 

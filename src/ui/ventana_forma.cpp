@@ -1,5 +1,8 @@
 #include "ventana_forma.h"
 
+#include "accesibilidad.h"
+#include "dibujo_svg.h"
+
 namespace bindelora {
 
 QRegion RegionRecortada(int ancho, int alto, const std::vector<Corte>& cortes)
@@ -19,6 +22,20 @@ void ColocarMarco(QWidget* ventana, QLabel* arriba, QLabel* borde, QLabel* cuerp
     const int bajoBorde = borde->y() + borde->height();
     cuerpo->setGeometry(0, bajoBorde, ventana->width(), pie->y() - bajoBorde);
     for (QLabel* l : {cuerpo, borde, arriba, pie}) l->lower();
+}
+
+void VestirVentanaPequena(QWidget* ventana, const std::array<QLabel*, 4>& marco, QLabel* cerrar, QWidget* salir,
+                          const QString& prefijo)
+{
+    accesible::InstalarFabrica();
+    for (QLabel* l : marco) {
+        accesible::Adorno(l);
+        DibujarDesdeSvg(l, prefijo + l->objectName() + QStringLiteral(".svg"));
+    }
+    accesible::BotonDibujo(cerrar, QStringLiteral("Cerrar"));
+    DibujarDesdeSvg(cerrar, QStringLiteral(":/ventanas/cerrar.svg"));
+    accesible::Nombrar(salir, QStringLiteral("Salir"));
+    accesible::AvisarTextosCortados(ventana);
 }
 
 }  // namespace bindelora
